@@ -1,0 +1,23 @@
+# The one place for the Win32 compile and link flags of our own targets.
+
+add_library(lexiferry_flags INTERFACE)
+target_compile_definitions(lexiferry_flags INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                                                     _WIN32_WINNT=0x0601 WINVER=0x0601)
+target_include_directories(lexiferry_flags INTERFACE ${PROJECT_SOURCE_DIR})
+target_compile_features(lexiferry_flags INTERFACE cxx_std_20)
+
+if(MSVC)
+  target_compile_options(lexiferry_flags INTERFACE /W4 /WX /utf-8 /permissive- /EHsc)
+else()
+  target_compile_options(lexiferry_flags INTERFACE -Wall -Wextra -Wpedantic -Werror)
+  # The executables import only system DLLs: no libstdc++ or winpthread DLL beside them.
+  target_link_options(lexiferry_flags INTERFACE -static -static-libgcc -static-libstdc++)
+endif()
+
+# A program of ours: flags, and under MinGW the Unicode entry point.
+function(lexiferry_program_flags target)
+  target_link_libraries(${target} PRIVATE lexiferry_flags)
+  if(NOT MSVC)
+    target_link_options(${target} PRIVATE -municode)
+  endif()
+endfunction()

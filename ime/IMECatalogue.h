@@ -1,0 +1,15 @@
+// The pinyin IMEs installed on this machine, detected once at start-up.
+#pragma once
+
+#include <vector>
+
+#include "ime/ImeType.h"
+
+// At most one entry per IME_TYPE, in order of first detection.
+extern std::vector<IME_INFO> IMECatalogue;
+
+// The size of IMECatalogue, set once by the entry point from DetectPinyinIMEs.
+extern int detectedImeCount;
+
+// Fills IMECatalogue from the keyboard layout scan and returns its size (0 to 4).
+int DetectPinyinIMEs();

@@ -1,0 +1,35 @@
+# Sourced: starts a private virtual display and a fresh Wine server for a prefix, and ends
+# both when the calling script exits. Never ends processes by name: other prefixes and
+# displays may be running on this machine.
+
+# lexiferry_session PREFIX [use-own-display]
+lexiferry_session() {
+  local prefix=$1 own=${2:-}
+  source "$LEXIFERRY_ROOT/cmake/wine-env.sh"
+  lexiferry_wine_env "$prefix"
+  # A server left from an earlier run may know another display: start afresh.
+  "$LEXIFERRY_WINESERVER" -k 2>/dev/null || true
+  "$LEXIFERRY_WINESERVER" -w 2>/dev/null || true
+
+  LEXIFERRY_XVFB_PID=
+  if [ -z "$own" ] || [ -z "${DISPLAY:-}" ]; then
+    local n=90
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    LEXIFERRY_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  fi
+  trap lexiferry_session_end EXIT
+  # The display must be chosen before Wine's services start.
+  lexiferry_wine_ready
+}
+
+lexiferry_session_end() {
+  "$LEXIFERRY_WINESERVER" -k 2>/dev/null || true
+  "$LEXIFERRY_WINESERVER" -w 2>/dev/null || true
+  if [ -n "${LEXIFERRY_XVFB_PID:-}" ]; then
+    kill "$LEXIFERRY_XVFB_PID" 2>/dev/null || true
+    wait "$LEXIFERRY_XVFB_PID" 2>/dev/null || true
+  fi
+}
