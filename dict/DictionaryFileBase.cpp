@@ -1,0 +1,1 @@
+// Placeholder while the dictionary files are written.
