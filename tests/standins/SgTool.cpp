@@ -1,0 +1,93 @@
+// Stand-in for Sogou's export tool. Accepts exactly
+//   sgtool.exe --appid=userdict --export <path>
+// and writes the bytes of "sgtool.out" (beside this program) to <path>. What it does is
+// steered by "sgtool.ini" beside it, section [sgtool]:
+//   write=0      exit without creating the export (default 1)
+//   delayMs=N    sleep N milliseconds before writing
+//   exitCode=N   the process's exit code (default 0)
+//   crash=1      crash after the write step instead of exiting
+// It records its raw command line in "sgtool.cmdline" (UTF-16LE, no mark) and, in
+// "sgtool.log", whether the export path already existed when it started. A command line
+// that does not split into those four arguments (an unquoted path with a space, say) makes
+// it exit with code 2 without writing, as a real program would fail on it.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "win/UniqueHandles.h"
+
+namespace {
+
+std::wstring OwnDirectory()
+{
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return L".\\";
+    std::wstring directory(path, length);
+    return directory.substr(0, directory.find_last_of(L'\\') + 1);
+}
+
+bool WriteBytes(const std::wstring& path, const void* data, DWORD size)
+{
+    win::unique_hfile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    return size == 0 || (WriteFile(file.get(), data, size, &written, nullptr) && written == size);
+}
+
+std::string ReadBytes(const std::wstring& path)
+{
+    win::unique_hfile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+    if (!file) return {};
+    DWORD size = GetFileSize(file.get(), nullptr);
+    if (size == INVALID_FILE_SIZE) return {};
+    std::string bytes(size, '\0');
+    DWORD read = 0;
+    if (size != 0 && !ReadFile(file.get(), bytes.data(), size, &read, nullptr)) return {};
+    bytes.resize(read);
+    return bytes;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    const std::wstring directory = OwnDirectory();
+    const wchar_t* commandLine = GetCommandLineW();
+    WriteBytes(directory + L"sgtool.cmdline", commandLine,
+               static_cast<DWORD>(wcslen(commandLine) * sizeof(wchar_t)));
+
+    const std::wstring ini = directory + L"sgtool.ini";
+    const UINT write = GetPrivateProfileIntW(L"sgtool", L"write", 1, ini.c_str());
+    const UINT delayMs = GetPrivateProfileIntW(L"sgtool", L"delayMs", 0, ini.c_str());
+    const UINT exitCode = GetPrivateProfileIntW(L"sgtool", L"exitCode", 0, ini.c_str());
+    const UINT crash = GetPrivateProfileIntW(L"sgtool", L"crash", 0, ini.c_str());
+
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(commandLine, &argc);
+    const bool wellFormed = argv != nullptr && argc == 4 &&
+                            wcscmp(argv[1], L"--appid=userdict") == 0 &&
+                            wcscmp(argv[2], L"--export") == 0;
+    const std::wstring exportPath = wellFormed ? argv[3] : L"";
+    LocalFree(argv);
+
+    const bool existed =
+        wellFormed && GetFileAttributesW(exportPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const std::string log = existed ? "exportExisted=1\r\n" : "exportExisted=0\r\n";
+    WriteBytes(directory + L"sgtool.log", log.data(), static_cast<DWORD>(log.size()));
+    if (!wellFormed) return 2;
+
+    if (delayMs != 0) Sleep(delayMs);
+    if (write != 0) {
+        const std::string content = ReadBytes(directory + L"sgtool.out");
+        WriteBytes(exportPath, content.data(), static_cast<DWORD>(content.size()));
+    }
+    if (crash != 0) {
+        volatile int* nowhere = nullptr;
+        *nowhere = 1;
+    }
+    return static_cast<int>(exitCode);
+}

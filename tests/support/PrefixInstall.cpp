@@ -1,0 +1,321 @@
+#include "tests/support/PrefixInstall.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+#include "win/UniqueHandles.h"
+
+namespace testsupport {
+
+namespace {
+
+constexpr wchar_t sogouKey[] = L"SOFTWARE\\sogouinput";
+constexpr wchar_t layoutsKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts";
+constexpr wchar_t kestrixLayoutText[] = L"Kestrix\x62FC\x97F3\x8F93\x5165\x6CD5";
+constexpr wchar_t sogouLayoutKey[] = L"E0F10804";
+constexpr wchar_t sogouLayoutText[] = L"\x641C\x72D7\x62FC\x97F3\x8F93\x5165\x6CD5";
+
+void SetStringValue(HKEY key, const wchar_t* name, const std::wstring& value)
+{
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                             static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))));
+}
+
+win::unique_hkey CreateKey(HKEY parent, const std::wstring& path)
+{
+    win::unique_hkey key;
+    EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, key.put(), nullptr))
+        << "cannot create registry key";
+    return key;
+}
+
+void RegisterLayout(const std::wstring& layoutKey, const wchar_t* text, const wchar_t* imeFile)
+{
+    win::unique_hkey layout =
+        CreateKey(HKEY_LOCAL_MACHINE, std::wstring(layoutsKey) + L"\\" + layoutKey);
+    SetStringValue(layout.get(), L"Layout Text", text);
+    SetStringValue(layout.get(), L"Layout File", L"kbdus.dll");
+    if (imeFile != nullptr) SetStringValue(layout.get(), L"Ime File", imeFile);
+}
+
+void UnregisterLayout(const std::wstring& layoutKey)
+{
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(layoutsKey) + L"\\" + layoutKey).c_str());
+}
+
+std::wstring SystemDirectory()
+{
+    wchar_t directory[MAX_PATH] = {};
+    UINT length = GetSystemDirectoryW(directory, MAX_PATH);
+    return std::wstring(directory, length < MAX_PATH ? length : 0) + L"\\";
+}
+
+std::wstring GetVariable(const wchar_t* name)
+{
+    wchar_t value[1024] = {};
+    DWORD length = GetEnvironmentVariableW(name, value, 1024);
+    return length < 1024 ? std::wstring(value, length) : std::wstring();
+}
+
+void RestoreVariable(const wchar_t* name, const std::wstring& value)
+{
+    SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
+}
+
+}  // namespace
+
+std::wstring StandinDirectory()
+{
+    // The build tree is a Unix path; the prefix reaches the Unix root through drive Z:.
+    std::wstring directory = L"Z:" + GetVariable(L"LEXIFERRY_TEST_BINARY_DIR");
+    for (wchar_t& unit : directory) {
+        if (unit == L'/') unit = L'\\';
+    }
+    return directory + L"\\standins\\";
+}
+
+std::string ReadFileBytes(const std::wstring& path)
+{
+    win::unique_hfile file(CreateFileW(path.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return {};
+    DWORD size = GetFileSize(file.get(), nullptr);
+    if (size == INVALID_FILE_SIZE) return {};
+    std::string bytes(size, '\0');
+    DWORD read = 0;
+    if (size != 0 && !ReadFile(file.get(), bytes.data(), size, &read, nullptr)) return {};
+    bytes.resize(read);
+    return bytes;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
+{
+    win::unique_hfile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    return bytes.empty() || (WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                                       &written, nullptr) &&
+                             written == bytes.size());
+}
+
+bool FileExists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveDirectoryTree(const std::wstring& directory)
+{
+    WIN32_FIND_DATAW found = {};
+    HANDLE search = FindFirstFileW((directory + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = directory + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveDirectoryTree(path);
+            } else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(directory.c_str());
+}
+
+bool CreateDirectoryPath(const std::wstring& directory)
+{
+    if (directory.empty()) return false;
+    if (FileExists(directory)) return true;
+    const size_t slash = directory.find_last_of(L'\\');
+    if (slash != std::wstring::npos && slash > 2) CreateDirectoryPath(directory.substr(0, slash));
+    return CreateDirectoryW(directory.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+std::string Utf16Export(const std::vector<std::wstring>& lines)
+{
+    std::wstring text = L"\xFEFF";
+    for (const std::wstring& line : lines) text += line + L"\r\n";
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
+std::string AnsiBytes(const std::wstring& text)
+{
+    if (text.empty()) return {};
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string bytes(size > 0 ? size : 0, '\0');
+    if (size > 0) {
+        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                            size, nullptr, nullptr);
+    }
+    return bytes;
+}
+
+SogouToolInstall::SogouToolInstall(std::wstring root, std::wstring version)
+    : root_(std::move(root)), version_(std::move(version))
+{
+    EXPECT_TRUE(CreateDirectoryPath(ToolDirectory().substr(0, ToolDirectory().size() - 1)));
+    EXPECT_TRUE(CopyFileW((StandinDirectory() + L"sgtool.exe").c_str(),
+                          (ToolDirectory() + L"sgtool.exe").c_str(), FALSE))
+        << "sgtool.exe stand-in missing; is the test built after the stand-ins?";
+    win::unique_hkey key = CreateKey(HKEY_LOCAL_MACHINE, sogouKey);
+    SetStringValue(key.get(), nullptr, root_);
+    SetStringValue(key.get(), L"version", version_);
+    // So that the IME discovery finds Sogou as well; this layout has no IME file.
+    RegisterLayout(sogouLayoutKey, sogouLayoutText, nullptr);
+}
+
+SogouToolInstall::~SogouToolInstall()
+{
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, sogouKey);
+    UnregisterLayout(sogouLayoutKey);
+    RemoveDirectoryTree(root_);
+}
+
+std::wstring SogouToolInstall::ToolDirectory() const
+{
+    return root_ + L"\\" + version_ + L"\\";
+}
+
+void SogouToolInstall::SetExport(const std::string& bytes) const
+{
+    EXPECT_TRUE(WriteFileBytes(ToolDirectory() + L"sgtool.out", bytes));
+}
+
+void SogouToolInstall::SetExportLines(const std::vector<std::wstring>& lines) const
+{
+    SetExport(Utf16Export(lines));
+}
+
+void SogouToolInstall::SetBehaviour(const SgToolBehaviour& behaviour) const
+{
+    const std::string ini = "[sgtool]\r\nwrite=" + std::to_string(behaviour.write ? 1 : 0) +
+                            "\r\ndelayMs=" + std::to_string(behaviour.delayMs) +
+                            "\r\nexitCode=" + std::to_string(behaviour.exitCode) +
+                            "\r\ncrash=" + std::to_string(behaviour.crash ? 1 : 0) + "\r\n";
+    EXPECT_TRUE(WriteFileBytes(ToolDirectory() + L"sgtool.ini", ini));
+}
+
+std::wstring SogouToolInstall::ReceivedCommandLine() const
+{
+    const std::string bytes = ReadFileBytes(ToolDirectory() + L"sgtool.cmdline");
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
+                        bytes.size() / sizeof(wchar_t));
+}
+
+bool SogouToolInstall::ExportExistedAtStart() const
+{
+    return ReadFileBytes(ToolDirectory() + L"sgtool.log").find("exportExisted=1") !=
+           std::string::npos;
+}
+
+KestrixImeInstall::KestrixImeInstall(std::wstring layoutKey, std::wstring imeFile)
+    : layoutKey_(std::move(layoutKey)), imeFile_(std::move(imeFile))
+{
+    installedPath_ = SystemDirectory() + imeFile_;
+    // A copy that this process has loaded through an earlier escape can't be replaced; it
+    // is the same stand-in then.
+    const bool copied = CopyFileW((StandinDirectory() + L"KestrixPinyin2.ime").c_str(),
+                                  installedPath_.c_str(), FALSE) != FALSE;
+    EXPECT_TRUE(copied || FileExists(installedPath_)) << "KestrixPinyin2.ime stand-in missing";
+    DeleteFileW(RecordPath(L".dic").c_str());
+    DeleteFileW(RecordPath(L".calls").c_str());
+    DeleteFileW(RecordPath(L".ini").c_str());
+    RegisterLayout(layoutKey_, kestrixLayoutText, imeFile_.c_str());
+}
+
+KestrixImeInstall::~KestrixImeInstall()
+{
+    UnregisterLayout(layoutKey_);
+    DeleteFileW(RecordPath(L".dic").c_str());
+    DeleteFileW(RecordPath(L".calls").c_str());
+    DeleteFileW(RecordPath(L".ini").c_str());
+    DeleteFileW(installedPath_.c_str());  // fails while loaded; unreachable without its layout
+}
+
+std::wstring KestrixImeInstall::RecordPath(const wchar_t* extension) const
+{
+    const size_t dot = installedPath_.find_last_of(L'.');
+    return installedPath_.substr(0, dot) + extension;
+}
+
+void KestrixImeInstall::SetRefuse(bool refuse) const
+{
+    EXPECT_TRUE(WriteFileBytes(RecordPath(L".ini"), refuse ? "[ime]\r\nrefuse=1\r\n" : ""));
+}
+
+std::string KestrixImeInstall::ReceivedBytes() const
+{
+    return ReadFileBytes(RecordPath(L".dic"));
+}
+
+std::vector<std::wstring> KestrixImeInstall::ReceivedPaths() const
+{
+    const std::string bytes = ReadFileBytes(RecordPath(L".calls"));
+    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()),
+                            bytes.size() / sizeof(wchar_t));
+    std::vector<std::wstring> paths;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find(L"\r\n", start);
+        if (end == std::wstring::npos) end = text.size();
+        paths.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return paths;
+}
+
+namespace {
+
+void SaveValue(HKEY key, const wchar_t* name, bool& present, DWORD& type, std::vector<BYTE>& data)
+{
+    DWORD size = 0;
+    present = RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+    if (!present) return;
+    data.resize(size);
+    if (RegQueryValueExW(key, name, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) {
+        present = false;
+    }
+}
+
+}  // namespace
+
+TempDirectoryOverride::TempDirectoryOverride(std::wstring directory)
+    : directory_(std::move(directory))
+{
+    EXPECT_TRUE(CreateDirectoryPath(directory_));
+    win::unique_hkey environment = CreateKey(HKEY_CURRENT_USER, L"Environment");
+    SaveValue(environment.get(), L"TEMP", savedTemp_.present, savedTemp_.type, savedTemp_.data);
+    SaveValue(environment.get(), L"TMP", savedTmp_.present, savedTmp_.type, savedTmp_.data);
+    SetStringValue(environment.get(), L"TEMP", directory_);
+    SetStringValue(environment.get(), L"TMP", directory_);
+    // This process read its environment at its start; GetTempPathW looks only there.
+    savedEnvTemp_ = GetVariable(L"TEMP");
+    savedEnvTmp_ = GetVariable(L"TMP");
+    SetEnvironmentVariableW(L"TEMP", directory_.c_str());
+    SetEnvironmentVariableW(L"TMP", directory_.c_str());
+}
+
+TempDirectoryOverride::~TempDirectoryOverride()
+{
+    RestoreVariable(L"TEMP", savedEnvTemp_);
+    RestoreVariable(L"TMP", savedEnvTmp_);
+    win::unique_hkey environment = CreateKey(HKEY_CURRENT_USER, L"Environment");
+    for (auto [name, saved] : {std::pair{L"TEMP", &savedTemp_}, std::pair{L"TMP", &savedTmp_}}) {
+        if (saved->present) {
+            RegSetValueExW(environment.get(), name, 0, saved->type, saved->data.data(),
+                           static_cast<DWORD>(saved->data.size()));
+        } else {
+            RegDeleteValueW(environment.get(), name);
+        }
+    }
+    RemoveDirectoryTree(directory_);
+}
+
+}  // namespace testsupport

@@ -1,0 +1,124 @@
+// Installs the two test stand-ins into the Wine prefix for real, steers them, reads what
+// they received, and removes everything again.
+//
+// How a test uses them:
+//   * Register the test with PREFIX_LOCK (these helpers change the prefix's HKLM, system32
+//     and HKCU\Environment) and add_dependencies(<test> sgtool KestrixPinyin2) so the
+//     stand-ins are built; they are taken from $LEXIFERRY_TEST_BINARY_DIR/standins.
+//   * Do not combine with ScratchRegistry in the same scope: its HKLM override would
+//     catch these keys.
+//   * SogouToolInstall copies sgtool.exe to <root>\<version>\sgtool.exe and sets
+//     HKLM\SOFTWARE\sogouinput (default value <root>, "version" <version>). SetExportLines
+//     (or SetExport with raw bytes) chooses what the tool writes; SetBehaviour makes it
+//     fail, wait or crash; ReceivedCommandLine() is the raw command line it was started with.
+//   * KestrixImeInstall copies KestrixPinyin2.ime to system32 and adds the keyboard layout
+//     key E0F00804 whose "Ime File" names it. ReceivedBytes() is everything escape 0x800
+//     has read from the files it was handed; ReceivedPaths() the paths it was handed;
+//     SetRefuse(true) makes the escape answer 0.
+//   * TempDirectoryOverride points HKCU\Environment TEMP/TMP and this process's TEMP/TMP
+//     at a fresh directory. Child processes started from this process inherit it.
+//   Example:
+//     testsupport::TempDirectoryOverride temp(L"C:\\Lexiferry Test Temp");
+//     testsupport::SogouToolInstall sogou;
+//     sogou.SetExportLines({L";comment", L"'ni'hao 你好"});
+//     testsupport::KestrixImeInstall kestrix;
+//     ... run the program or a transfer ...
+//     EXPECT_EQ(testsupport::AnsiBytes(L"你好\t1\tni hao\r\n"), kestrix.ReceivedBytes());
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// The directory holding the built stand-ins, as a Windows path with a trailing backslash.
+std::wstring StandinDirectory();
+
+std::string ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+bool FileExists(const std::wstring& path);
+// Deletes a directory with everything below it. Missing is fine.
+void RemoveDirectoryTree(const std::wstring& directory);
+// Creates a directory and its missing parents.
+bool CreateDirectoryPath(const std::wstring& directory);
+
+// A Sogou export as the real tool writes it: FF FE, then each line and CR LF, UTF-16LE.
+std::string Utf16Export(const std::vector<std::wstring>& lines);
+// The text in the ANSI code page (936 in the test prefix).
+std::string AnsiBytes(const std::wstring& text);
+
+struct SgToolBehaviour {
+    bool write = true;  // false: exit without creating the export
+    unsigned delayMs = 0;
+    unsigned exitCode = 0;
+    bool crash = false;  // crash after the write step
+};
+
+class SogouToolInstall {
+public:
+    explicit SogouToolInstall(std::wstring root = L"C:\\LexiferryTest\\SogouInput",
+                              std::wstring version = L"12.3.0.4567");
+    ~SogouToolInstall();
+    SogouToolInstall(const SogouToolInstall&) = delete;
+    SogouToolInstall& operator=(const SogouToolInstall&) = delete;
+
+    // <root>\<version>\ with a trailing backslash.
+    std::wstring ToolDirectory() const;
+    void SetExport(const std::string& bytes) const;
+    void SetExportLines(const std::vector<std::wstring>& lines) const;
+    void SetBehaviour(const SgToolBehaviour& behaviour) const;
+    // Empty when the tool never ran.
+    std::wstring ReceivedCommandLine() const;
+    bool ExportExistedAtStart() const;
+
+private:
+    std::wstring root_;
+    std::wstring version_;
+};
+
+class KestrixImeInstall {
+public:
+    explicit KestrixImeInstall(std::wstring layoutKey = L"E0F00804",
+                               std::wstring imeFile = L"KestrixPinyin2.ime");
+    ~KestrixImeInstall();
+    KestrixImeInstall(const KestrixImeInstall&) = delete;
+    KestrixImeInstall& operator=(const KestrixImeInstall&) = delete;
+
+    void SetRefuse(bool refuse) const;
+    std::string ReceivedBytes() const;
+    std::vector<std::wstring> ReceivedPaths() const;
+
+private:
+    std::wstring RecordPath(const wchar_t* extension) const;
+
+    std::wstring layoutKey_;
+    std::wstring imeFile_;
+    std::wstring installedPath_;
+};
+
+class TempDirectoryOverride {
+public:
+    explicit TempDirectoryOverride(std::wstring directory);
+    ~TempDirectoryOverride();
+    TempDirectoryOverride(const TempDirectoryOverride&) = delete;
+    TempDirectoryOverride& operator=(const TempDirectoryOverride&) = delete;
+
+    // With a trailing backslash, as GetTempPathW gives it.
+    std::wstring Directory() const { return directory_ + L"\\"; }
+
+private:
+    struct SavedValue {
+        bool present = false;
+        DWORD type = REG_SZ;
+        std::vector<BYTE> data;
+    };
+    std::wstring directory_;
+    SavedValue savedTemp_;
+    SavedValue savedTmp_;
+    std::wstring savedEnvTemp_;
+    std::wstring savedEnvTmp_;
+};
+
+}  // namespace testsupport
