@@ -1,0 +1,27 @@
+// The sync button's command: the one place where a request from the user becomes a transfer.
+#include <memory>
+#include <vector>
+
+#include "app/Transform.h"
+#include "app/TransformQueue.h"
+#include "ui/MainWnd.h"
+
+LRESULT MainWnd::OnSync(UINT, WPARAM, LPARAM, bool&)
+{
+    std::vector<IME_TYPE> selected;
+    panel.CollectCheckedTypes(selected);
+    if (selected.size() < 2) {
+        ::MessageBoxW(hwnd(), L"抱歉，无法导入，目前只支持指定输入法词库同步", L"输入法同步工具",
+                      MB_OK);
+        return 0;
+    }
+    // Only Kestrix and Sogou can be selected, and the one direction the program knows is
+    // from Sogou to Kestrix: the selection decides whether, never what.
+    if (transformQueue == nullptr) return 0;  // only before the entry has made it
+    transformQueue->Push(std::make_unique<Transform>(IME_TYPE_SOGOU, IME_TYPE_KESTRIX));
+    // The worker may be running the job already; from here on only the outcome message
+    // tells about it.
+    ::EnableWindow(syncButton.hwnd(), FALSE);
+    panel.ShowProgress();
+    return 0;
+}

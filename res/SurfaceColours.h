@@ -1,0 +1,8 @@
+// The two surfaces of the window. The bitmaps' edges are drawn in these same colours, so
+// opaque drawing blends with what lies beneath.
+#pragma once
+
+#include <windows.h>
+
+inline constexpr COLORREF MainWindowColour = RGB(227, 241, 255);
+inline constexpr COLORREF PanelColour = RGB(255, 255, 255);

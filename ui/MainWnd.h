@@ -1,0 +1,51 @@
+// The program's only top-level window: title artwork, the IME list panel and the buttons.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/CBitmapButton.h"
+#include "ui/IMEListWnd.h"
+#include "ui/Window.h"
+#include "win/UniqueHandles.h"
+
+class MainWnd : public Window {
+public:
+    MainWnd() = default;
+
+    // The outer height for a number of detected IMEs: two boxes share a row of 30 pixels.
+    static int HeightFor(int imeCount) noexcept { return (imeCount / 2 + imeCount % 2 + 9) * 30; }
+
+    // Creates the top-level window; it centres itself on its monitor's work area.
+    HWND Create(const RECT& rect, const wchar_t* title, DWORD style, DWORD exStyle);
+
+    // Replaces the two buttons by the OK button and lets the panel show the outcome.
+    void ShowOutcome(bool succeeded);
+
+    bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    static const WindowClass& Class();
+    void CentreOnWorkArea();
+    unique_himagelist LoadStrip(int id) const;
+
+    LRESULT OnCreate(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnClose(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnPaint(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnTransformSucceeded(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnTransformFailed(UINT, WPARAM, LPARAM, bool&);
+    // The sync command: starts the one transfer of the run.
+    LRESULT OnSync(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnCloseCommand(UINT, WPARAM, LPARAM, bool&);
+
+    static const MessageEntry<MainWnd> Messages[];
+
+    HICON bigIcon = nullptr;  // a resource icon: shared, never destroyed
+    CBitmapButton cancelButton;
+    CBitmapButton syncButton;
+    CBitmapButton okButton;  // its window exists only once the outcome is shown
+    win::unique_hbitmap titleBitmap;
+    IMEListWnd panel;
+    RECT clientRect{};  // read once at creation; all layout follows it
+};
