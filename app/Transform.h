@@ -21,5 +21,15 @@ public:
     // The success line, for example "成功从搜狗拼音输入法向Kestrix拼音输入法导入 3 条词条\n".
     std::wstring& GetResultText(std::wstring& text) const;
 
-    // (fields are the engine's to define, in the documented order)
+    // Entries the source delivered, and entries the destination accepted.
+    std::uint32_t ReadCount() const { return readCount; }
+    std::int32_t WrittenCount() const { return writtenCount; }
+
+private:
+    IME_TYPE source;
+    IME_TYPE destination;
+    std::unique_ptr<DictionaryFileBase> sourceFile;
+    std::unique_ptr<DictionaryFileBase> destinationFile;
+    std::uint32_t readCount = 0;
+    std::int32_t writtenCount = 0;
 };

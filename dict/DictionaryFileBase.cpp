@@ -1,1 +1,213 @@
-// Placeholder while the dictionary files are written.
+#include "dict/DictionaryFileBase.h"
+
+#include <windows.h>
+
+#include <cwchar>
+#include <new>
+
+namespace {
+
+constexpr wchar_t CarriageReturn = L'\r';
+constexpr wchar_t LineFeed = L'\n';
+
+}  // namespace
+
+DictionaryFileBase::DictionaryFileBase(DictionaryFileMode mode) : mode(mode)
+{
+    RefreshTempDirectory();
+}
+
+DictionaryFileBase::~DictionaryFileBase()
+{
+    content.reset();
+    file.reset();
+    if (path[0] != L'\0') DeleteFileW(path);
+}
+
+void DictionaryFileBase::ComposePath(const wchar_t* fileName)
+{
+    const std::size_t directoryLength = wcsnlen(TempDirectory, TempDirectoryCapacity);
+    const std::size_t nameLength = wcslen(fileName);
+    if (directoryLength == 0 || directoryLength + nameLength >= PathCapacity) {
+        path[0] = L'\0';
+        return;
+    }
+    wmemcpy(path, TempDirectory, directoryLength);
+    wmemcpy(path + directoryLength, fileName, nameLength);
+    path[directoryLength + nameLength] = L'\0';
+}
+
+bool DictionaryFileBase::Open()
+{
+    if (path[0] == L'\0') return false;
+    if (mode == DictionaryFileMode::Read && !Export(path)) return false;
+    return Load(path);
+}
+
+bool DictionaryFileBase::Load(const wchar_t* filePath)
+{
+    file.reset(CreateFileW(
+        filePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        mode == DictionaryFileMode::Write ? CREATE_ALWAYS : OPEN_ALWAYS, 0, nullptr));
+    if (!file) return false;
+
+    DWORD sizeHigh = 0;
+    const DWORD size = GetFileSize(file.get(), &sizeHigh);
+    if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
+    if (sizeHigh != 0) return false;  // content beyond 4 GiB would be cut off silently
+    if (size == 0) return true;
+
+    content.reset(new (std::nothrow) unsigned char[size]);
+    if (!content) return false;
+    DWORD read = 0;
+    if (!ReadFile(file.get(), content.get(), size, &read, nullptr) || read != size) {
+        content.reset();
+        return false;
+    }
+    contentSize = size;
+    encoding = DetectEncoding();
+    return encoding != TextEncoding::Utf8 || DecodeUtf8Content();
+}
+
+TextEncoding DictionaryFileBase::DetectEncoding()
+{
+    if (contentSize >= 2 && content[0] == 0xFF && content[1] == 0xFE) {
+        readPosition = 1;
+        return TextEncoding::Utf16;
+    }
+    if (contentSize >= 3 && content[0] == 0xEF && content[1] == 0xBB && content[2] == 0xBF) {
+        return TextEncoding::Utf8;
+    }
+    return TextEncoding::Utf16;
+}
+
+bool DictionaryFileBase::DecodeUtf8Content()
+{
+    constexpr std::uint32_t markSize = 3;
+    const char* text = reinterpret_cast<const char*>(content.get()) + markSize;
+    const int byteCount = static_cast<int>(contentSize - markSize);
+    readPosition = 0;
+    if (byteCount == 0) {
+        content.reset();
+        contentSize = 0;
+        return true;
+    }
+    // Invalid sequences become U+FFFD, so a bad byte spoils only its own line.
+    const int unitCount = MultiByteToWideChar(CP_UTF8, 0, text, byteCount, nullptr, 0);
+    if (unitCount <= 0) return false;
+    std::unique_ptr<unsigned char[]> decoded(
+        new (std::nothrow) unsigned char[std::size_t(unitCount) * 2]);
+    if (!decoded) return false;
+    std::unique_ptr<wchar_t[]> units(new (std::nothrow) wchar_t[unitCount]);
+    if (!units ||
+        MultiByteToWideChar(CP_UTF8, 0, text, byteCount, units.get(), unitCount) != unitCount) {
+        return false;
+    }
+    for (int i = 0; i < unitCount; ++i) {
+        decoded[2 * i] = static_cast<unsigned char>(units[i] & 0xFF);
+        decoded[2 * i + 1] = static_cast<unsigned char>(units[i] >> 8);
+    }
+    content = std::move(decoded);
+    contentSize = static_cast<std::uint32_t>(unitCount) * 2;
+    return true;
+}
+
+wchar_t DictionaryFileBase::UnitAt(std::uint32_t index) const
+{
+    return static_cast<wchar_t>(content[2 * index] | (content[2 * index + 1] << 8));
+}
+
+bool DictionaryFileBase::ReadLine(std::wstring& line)
+{
+    line.clear();
+    const std::uint32_t units = UnitCount();
+    if (readPosition >= units) return false;
+    while (readPosition < units) {
+        const wchar_t unit = UnitAt(readPosition++);
+        if (unit == CarriageReturn) {
+            if (readPosition < units && UnitAt(readPosition) == LineFeed) ++readPosition;
+            return true;
+        }
+        line.push_back(unit);
+    }
+    return true;
+}
+
+bool DictionaryFileBase::ReadEntry(DictionaryEntry& entry)
+{
+    std::wstring line;
+    std::wstring pinyin;
+    std::wstring word;
+    std::int32_t weight = 0;
+    for (;;) {
+        pinyin.clear();
+        word.clear();
+        weight = 0;
+        if (!ReadLine(line)) {
+            readStatus = ReadStatusExhausted;
+            return false;
+        }
+        switch (ParseLine(line, pinyin, word, weight)) {
+            case ParseLineResult::Parsed:
+                entry.pinyin = std::move(pinyin);
+                entry.word = std::move(word);
+                entry.weight = weight;
+                return true;
+            case ParseLineResult::Malformed:
+                // One bad line must not hide the entries after it.
+                readStatus = ReadStatusMalformed;
+                break;
+            case ParseLineResult::Skipped:
+                break;
+        }
+    }
+}
+
+bool DictionaryFileBase::WriteText(const std::wstring& text)
+{
+    if (!file) return false;
+    const wchar_t* units = text.data();
+    const int unitCount = static_cast<int>(text.size());
+    std::unique_ptr<char[]> converted;
+    const void* bytes = nullptr;
+    DWORD byteCount = 0;
+
+    if (encoding == TextEncoding::Utf16) {
+        // wchar_t is UTF-16LE on Windows: the units are the bytes.
+        bytes = units;
+        byteCount = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    } else {
+        UINT codePage = CP_UTF8;
+        DWORD flags = 0;
+        BOOL usedDefault = FALSE;
+        BOOL* usedDefaultOut = nullptr;
+        if (encoding == TextEncoding::Ansi && GetACP() != CP_UTF8) {
+            // A character the code page lacks must not become "?" or a look-alike in the
+            // user's dictionary: such a text is refused instead.
+            codePage = CP_ACP;
+            flags = WC_NO_BEST_FIT_CHARS;
+            usedDefaultOut = &usedDefault;
+        }
+        const int size =
+            WideCharToMultiByte(codePage, flags, units, unitCount, nullptr, 0, nullptr, nullptr);
+        if (size <= 0) return false;
+        converted.reset(new (std::nothrow) char[size]);
+        if (!converted) return false;
+        if (WideCharToMultiByte(codePage, flags, units, unitCount, converted.get(), size, nullptr,
+                                usedDefaultOut) != size ||
+            usedDefault) {
+            return false;
+        }
+        bytes = converted.get();
+        byteCount = static_cast<DWORD>(size);
+    }
+
+    DWORD written = 0;
+    return WriteFile(file.get(), bytes, byteCount, &written, nullptr) && written == byteCount;
+}
+
+ParseLineResult DictionaryFileBase::ParseLine(const std::wstring&, std::wstring&, std::wstring&,
+                                              std::int32_t&)
+{
+    return ParseLineResult::Parsed;
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <imm.h>
 
 #include <utility>
 
@@ -79,6 +80,7 @@ using unique_hbrush = unique_any<GdiObjectTraits<HBRUSH>>;
 using unique_hfont = unique_any<GdiObjectTraits<HFONT>>;
 using unique_hbitmap = unique_any<GdiObjectTraits<HBITMAP>>;
 using unique_hrgn = unique_any<GdiObjectTraits<HRGN>>;
+using unique_himc = unique_any<NullInvalidTraits<HIMC, ::ImmDestroyContext>>;  // ImmCreateContext; link imm32
 
 // Selects a GDI object into a device context and puts the previous one back.
 class unique_select_object {

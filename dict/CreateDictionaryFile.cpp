@@ -1,0 +1,23 @@
+#include "dict/CreateDictionaryFile.h"
+
+#include <new>
+
+#include "dict/DictionaryFileKestrix.h"
+#include "dict/DictionaryFileSogou.h"
+
+std::unique_ptr<DictionaryFileBase> CreateDictionaryFile(IME_TYPE type, DictionaryFileMode mode)
+{
+    std::unique_ptr<DictionaryFileBase> file;
+    switch (type) {
+        case IME_TYPE_KESTRIX:
+            file.reset(new (std::nothrow) DictionaryFileKestrix(mode));
+            break;
+        case IME_TYPE_SOGOU:
+            file.reset(new (std::nothrow) DictionaryFileSogou(mode));
+            break;
+        default:
+            return nullptr;
+    }
+    if (!file || !file->Open()) return nullptr;
+    return file;
+}

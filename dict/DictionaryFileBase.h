@@ -1,0 +1,70 @@
+// One temporary dictionary file through which entries leave one IME and enter another.
+// The whole file is held in memory and read line by line as UTF-16LE; text is written in
+// the file's encoding. Destroying the object deletes the file.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "dict/DictionaryEntry.h"
+#include "dict/TempDirectory.h"
+#include "win/UniqueHandles.h"
+
+class DictionaryFileBase {
+public:
+    static constexpr std::size_t PathCapacity = 256;
+    static constexpr std::int32_t ReadStatusMalformed = 3;
+    static constexpr std::int32_t ReadStatusExhausted = 4;
+
+    virtual ~DictionaryFileBase();
+    DictionaryFileBase(const DictionaryFileBase&) = delete;
+    DictionaryFileBase& operator=(const DictionaryFileBase&) = delete;
+
+    // Read mode: Export into the file's own path, then Load it. Write mode: Load, which
+    // creates the file empty. False as well when the file's path could not be composed.
+    bool Open();
+
+    virtual bool Export(const wchar_t* path) = 0;
+    virtual bool Import() = 0;
+    // The next Parsed entry; comments, empty and malformed lines are passed over. False at
+    // the end of the content, with the entry left as it was.
+    virtual bool ReadEntry(DictionaryEntry& entry);
+    virtual bool WriteEntry(const DictionaryEntry& entry) = 0;
+    // The next line without its terminator (CR or CR LF). False when no unit remains.
+    virtual bool ReadLine(std::wstring& line);
+    // Encodes the text as it stands and writes it at the file's position. False, with
+    // nothing written, when the text can't be encoded exactly or is written short.
+    virtual bool WriteText(const std::wstring& text);
+    virtual ParseLineResult ParseLine(const std::wstring& line, std::wstring& pinyin,
+                                      std::wstring& word, std::int32_t& weight);
+
+    const wchar_t* Path() const { return path; }
+    TextEncoding Encoding() const { return encoding; }
+    std::int32_t ReadStatus() const { return readStatus; }
+
+protected:
+    explicit DictionaryFileBase(DictionaryFileMode mode);
+
+    // Sets the path to TempDirectory followed by fileName, or leaves it empty when that
+    // does not fit.
+    void ComposePath(const wchar_t* fileName);
+    void SetEncoding(TextEncoding value) { encoding = value; }
+
+private:
+    bool Load(const wchar_t* filePath);
+    TextEncoding DetectEncoding();
+    // Replaces UTF-8 content after its mark by the same text in UTF-16LE.
+    bool DecodeUtf8Content();
+    std::uint32_t UnitCount() const { return contentSize / 2; }
+    wchar_t UnitAt(std::uint32_t index) const;
+
+    wchar_t path[PathCapacity] = {};
+    std::int32_t readStatus = 0;
+    std::unique_ptr<unsigned char[]> content;
+    std::uint32_t contentSize = 0;
+    std::uint32_t readPosition = 0;
+    TextEncoding encoding = TextEncoding::Utf16;
+    win::unique_hfile file;
+    DictionaryFileMode mode;
+};

@@ -1,0 +1,108 @@
+#include "dict/DictionaryFileSogou.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+#include "win/UniqueHandles.h"
+
+namespace {
+
+constexpr wchar_t SogouKey[] = L"SOFTWARE\\sogouinput";
+constexpr DWORD ValueCapacity = 260;  // units
+
+// Reads a string value of at most ValueCapacity units, terminator included. Registry data
+// need not be terminated and may be of any type: neither may make us read past the buffer.
+bool ReadStringValue(HKEY key, const wchar_t* name, std::wstring& value)
+{
+    wchar_t buffer[ValueCapacity] = {};
+    DWORD type = REG_NONE;
+    DWORD size = sizeof(buffer);
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
+    const std::size_t units = wcsnlen(buffer, size / sizeof(wchar_t));
+    if (units >= ValueCapacity) return false;  // no room left for the terminator
+    value.assign(buffer, units);
+    return true;
+}
+
+// CreateProcessW splits an unquoted command line at the first space it can: a tool under
+// "C:\Program Files (x86)" would start "C:\Program.exe" if one exists, and an export path
+// under a user name with a space would reach the tool as two arguments.
+void AppendArgument(std::wstring& commandLine, const std::wstring& argument)
+{
+    if (argument.find_first_of(L" \t") == std::wstring::npos) {
+        commandLine += argument;
+    } else {
+        commandLine += L'"';
+        commandLine += argument;
+        commandLine += L'"';
+    }
+}
+
+}  // namespace
+
+DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode mode) : DictionaryFileBase(mode)
+{
+    ComposePath(L"sogou.tmp");
+}
+
+bool ComposeExportCommandLine(const wchar_t* exportPath, std::wstring& commandLine)
+{
+    win::unique_hkey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, SogouKey, 0, KEY_QUERY_VALUE, key.put()) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    std::wstring directory;
+    std::wstring version;
+    if (!ReadStringValue(key.get(), nullptr, directory) ||
+        !ReadStringValue(key.get(), L"version", version)) {
+        return false;
+    }
+    commandLine.clear();
+    AppendArgument(commandLine, directory + L"\\" + version + L"\\sgtool.exe");
+    commandLine += L" --appid=userdict --export ";
+    AppendArgument(commandLine, exportPath);
+    return true;
+}
+
+bool DictionaryFileSogou::Export(const wchar_t* path)
+{
+    std::wstring commandLine;
+    if (!ComposeExportCommandLine(path, commandLine)) return false;
+
+    // A file left by an abandoned earlier run must not pass for this export: only what the
+    // tool writes now may be read.
+    if (!DeleteFileW(path) && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) return false;
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return false;
+    }
+    win::unique_handle processHandle(process.hProcess);
+    win::unique_handle threadHandle(process.hThread);
+    return WaitForSingleObject(processHandle.get(), INFINITE) == WAIT_OBJECT_0;
+}
+
+ParseLineResult DictionaryFileSogou::ParseLine(const std::wstring& line, std::wstring& pinyin,
+                                               std::wstring& word, std::int32_t& weight)
+{
+    if (line.empty() || line[0] == L';') return ParseLineResult::Skipped;
+    const std::size_t space = line.find(L' ');
+    if (space == std::wstring::npos) return ParseLineResult::Malformed;
+    word.assign(line, space + 1);
+    if (space == 0 || line[0] != L'\'') return ParseLineResult::Malformed;
+    pinyin.assign(line, 1, space - 1);
+    for (wchar_t& unit : pinyin) {
+        if (unit == L'\'') unit = L' ';
+    }
+    weight = 1;
+    return ParseLineResult::Parsed;
+}

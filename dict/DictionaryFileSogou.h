@@ -1,0 +1,24 @@
+// The Sogou user dictionary, exported by Sogou's own tool into "sogou.tmp" and read in the
+// tool's line format: "'ni'hao 你好".
+#pragma once
+
+#include <string>
+
+#include "dict/DictionaryFileBase.h"
+
+class DictionaryFileSogou : public DictionaryFileBase {
+public:
+    explicit DictionaryFileSogou(DictionaryFileMode mode);
+
+    // Runs the export tool into path and waits for it to end.
+    bool Export(const wchar_t* path) override;
+    bool Import() override { return true; }
+    bool WriteEntry(const DictionaryEntry&) override { return true; }
+    ParseLineResult ParseLine(const std::wstring& line, std::wstring& pinyin, std::wstring& word,
+                              std::int32_t& weight) override;
+};
+
+// The export tool's command line for exportPath, from the installation recorded under
+// HKEY_LOCAL_MACHINE\SOFTWARE\sogouinput. False when the key or a value is missing, not a
+// string, or does not fit 260 units.
+bool ComposeExportCommandLine(const wchar_t* exportPath, std::wstring& commandLine);

@@ -1,0 +1,14 @@
+// The user's temporary directory, where the dictionary files live.
+#pragma once
+
+#include <cstddef>
+
+inline constexpr std::size_t TempDirectoryCapacity = 256;
+
+// The directory as GetTempPathW gives it, with its trailing backslash. Process-wide and
+// unlocked: only the transfer worker makes dictionary files, one at a time.
+extern wchar_t TempDirectory[TempDirectoryCapacity];
+
+// Asks for the directory again. When it doesn't fit in 255 units, TempDirectory is left
+// empty and the result is false.
+bool RefreshTempDirectory();
