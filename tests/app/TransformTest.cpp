@@ -1,0 +1,182 @@
+// One Sogou-to-Kestrix transfer through the installed stand-ins: the real export process and
+// the real IME escape.
+#include "app/Transform.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "tests/app/TransferFixture.h"
+#include "tests/support/PrefixInstall.h"
+
+namespace {
+
+using testsupport::FileExists;
+
+constexpr char FailureLine[] = "dictionary transform failed\n";
+
+class TransformEndToEnd : public testing::Test {
+protected:
+    // Runs one job to its end and checks that destroying it removes both temporary files.
+    bool RunJob(std::unique_ptr<Transform> job = nullptr)
+    {
+        if (!job) job = std::make_unique<Transform>(IME_TYPE_SOGOU, IME_TYPE_KESTRIX);
+        testing::internal::CaptureStdout();
+        const bool succeeded = job->Run();
+        printed = testing::internal::GetCapturedStdout();
+        readCount = job->ReadCount();
+        writtenCount = job->WrittenCount();
+        if (succeeded) job->GetResultText(resultText);
+        job.reset();
+        EXPECT_FALSE(FileExists(temp->Directory() + L"sogou.tmp"));
+        EXPECT_FALSE(FileExists(temp->Directory() + L"kestrix.tmp"));
+        return succeeded;
+    }
+
+    std::unique_ptr<testsupport::TempDirectoryOverride> temp =
+        std::make_unique<testsupport::TempDirectoryOverride>(L"C:\\LexiferryTest\\Temp");
+    std::string printed;
+    std::uint32_t readCount = 0;
+    std::int32_t writtenCount = 0;
+    std::wstring resultText;
+};
+
+TEST_F(TransformEndToEnd, RealisticExportArrivesInTheImeExactly)
+{
+    const testsupport::TransferFixture& fixture = testsupport::RealisticExport();
+    testsupport::SogouToolInstall sogou;
+    sogou.SetExportLines(fixture.exportLines);
+    sogou.SetBehaviour({.delayMs = 200});
+    testsupport::KestrixImeInstall kestrix;
+
+    // A file left by an abandoned run is removed before the tool runs.
+    ASSERT_TRUE(testsupport::WriteFileBytes(temp->Directory() + L"sogou.tmp", "stale"));
+    ASSERT_TRUE(RunJob());
+    EXPECT_FALSE(sogou.ExportExistedAtStart());
+    EXPECT_EQ(sogou.ToolDirectory() + L"sgtool.exe --appid=userdict --export " + temp->Directory() +
+                  L"sogou.tmp",
+              sogou.ReceivedCommandLine());
+
+    EXPECT_EQ(static_cast<std::uint32_t>(fixture.entryCount), readCount);
+    EXPECT_EQ(fixture.acceptedCount, writtenCount);
+    EXPECT_EQ(testsupport::AnsiBytes(fixture.expectedImport), kestrix.ReceivedBytes());
+    EXPECT_EQ(std::vector<std::wstring>{temp->Directory() + L"kestrix.tmp"},
+              kestrix.ReceivedPaths());
+    const std::wstring expected = testsupport::ExpectedResultText(fixture.acceptedCount);
+    EXPECT_EQ(expected, resultText);
+    EXPECT_EQ(expected.size(), resultText.size());
+    EXPECT_EQ("", printed);
+}
+
+TEST_F(TransformEndToEnd, InstallationAndTemporaryDirectoryWithSpaces)
+{
+    temp.reset();
+    temp = std::make_unique<testsupport::TempDirectoryOverride>(L"C:\\LexiferryTest\\Li Lei\\Temp");
+    testsupport::SogouToolInstall sogou(L"C:\\LexiferryTest\\Program Files (x86)\\SogouInput");
+    sogou.SetExportLines({L"'ni'hao \x4F60\x597D"});
+    testsupport::KestrixImeInstall kestrix;
+    // An unquoted program path would start this one instead (Wine does that, too).
+    ASSERT_TRUE(CopyFileW((testsupport::StandinDirectory() + L"sgtool.exe").c_str(),
+                          L"C:\\LexiferryTest\\Program.exe", FALSE));
+
+    const bool succeeded = RunJob();
+    const bool decoyRan = FileExists(L"C:\\LexiferryTest\\sgtool.cmdline");
+    DeleteFileW(L"C:\\LexiferryTest\\Program.exe");
+    DeleteFileW(L"C:\\LexiferryTest\\sgtool.cmdline");
+    DeleteFileW(L"C:\\LexiferryTest\\sgtool.log");
+    ASSERT_TRUE(succeeded);
+    EXPECT_FALSE(decoyRan);
+    EXPECT_EQ(L"\"" + sogou.ToolDirectory() + L"sgtool.exe\" --appid=userdict --export \"" +
+                  temp->Directory() + L"sogou.tmp\"",
+              sogou.ReceivedCommandLine());
+    EXPECT_EQ(testsupport::AnsiBytes(L"\x4F60\x597D\t1\tni hao\r\n"), kestrix.ReceivedBytes());
+    EXPECT_EQ(testsupport::ExpectedResultText(1), resultText);
+}
+
+TEST_F(TransformEndToEnd, ExportThatCannotRunFailsSilently)
+{
+    testsupport::KestrixImeInstall kestrix;
+    EXPECT_FALSE(RunJob());  // no Sogou installation key
+    {
+        testsupport::SogouToolInstall sogou;
+        ASSERT_TRUE(DeleteFileW((sogou.ToolDirectory() + L"sgtool.exe").c_str()));
+        EXPECT_FALSE(RunJob());
+    }
+    EXPECT_EQ("", printed);
+    EXPECT_EQ(0u, readCount);
+    EXPECT_TRUE(kestrix.ReceivedPaths().empty());
+}
+
+TEST_F(TransformEndToEnd, ExportWithoutEntriesReportsOnStandardOutput)
+{
+    testsupport::SogouToolInstall sogou;
+    testsupport::KestrixImeInstall kestrix;
+    sogou.SetExportLines({L"'ni'hao \x4F60\x597D"});
+
+    // Writes nothing: the stale file of an earlier run must not be read instead.
+    sogou.SetBehaviour({.write = false, .exitCode = 3});
+    ASSERT_TRUE(testsupport::WriteFileBytes(temp->Directory() + L"sogou.tmp",
+                                            testsupport::Utf16Export({L"'jiu'de \x65E7\x7684"})));
+    EXPECT_FALSE(RunJob());
+    EXPECT_EQ(FailureLine, printed);
+
+    sogou.SetBehaviour({});
+    for (const std::string& content :
+         {std::string(), std::string("\xFF\xFE"), testsupport::Utf16Export({L";only comments"}),
+          testsupport::Utf16Export({L"'de \x7684", L"'T'xu T\x6064", L"broken"})}) {
+        sogou.SetExport(content);
+        EXPECT_FALSE(RunJob());
+        EXPECT_EQ(FailureLine, printed);
+        EXPECT_EQ(0, writtenCount);
+    }
+    EXPECT_EQ(2u, readCount);  // the last export held two entries, both refused
+    EXPECT_TRUE(kestrix.ReceivedPaths().empty());
+}
+
+TEST_F(TransformEndToEnd, OddExportsStillTransferWhatTheyHold)
+{
+    testsupport::SogouToolInstall sogou;
+    testsupport::KestrixImeInstall kestrix;
+    // UTF-8 with its mark, as some tools write.
+    sogou.SetExport("\xEF\xBB\xBF'ni'hao \xE4\xBD\xA0\xE5\xA5\xBD\r\n");
+    ASSERT_TRUE(RunJob());
+    EXPECT_EQ(1, writtenCount);
+    // No mark, and an exit code that nobody consults.
+    sogou.SetExport(testsupport::Utf16Export({L"'zai'jian \x518D\x89C1"}).substr(2));
+    sogou.SetBehaviour({.exitCode = 1});
+    ASSERT_TRUE(RunJob());
+    EXPECT_EQ(testsupport::AnsiBytes(L"\x4F60\x597D\t1\tni hao\r\n\x518D\x89C1\t1\tzai jian\r\n"),
+              kestrix.ReceivedBytes());
+}
+
+TEST_F(TransformEndToEnd, ImportThatFailsIsReportedAsFailure)
+{
+    testsupport::SogouToolInstall sogou;
+    sogou.SetExportLines({L"'ni'hao \x4F60\x597D", L"'zai'jian \x518D\x89C1"});
+    EXPECT_FALSE(RunJob());  // no Kestrix layout
+    EXPECT_EQ(2, writtenCount);
+    {
+        testsupport::KestrixImeInstall kestrix;
+        kestrix.SetRefuse(true);
+        EXPECT_FALSE(RunJob());
+        EXPECT_EQ(1u, kestrix.ReceivedPaths().size());
+        EXPECT_EQ("", kestrix.ReceivedBytes());
+    }
+    {
+        // The IME file name is compared without regard to ASCII case.
+        testsupport::KestrixImeInstall kestrix(L"E0F00804", L"KESTRIXpinyin2.IME");
+        EXPECT_TRUE(RunJob());
+    }
+    EXPECT_EQ("", printed);
+}
+
+TEST_F(TransformEndToEnd, DestinationThatCannotBeMadeStillRemovesTheExport)
+{
+    testsupport::SogouToolInstall sogou;
+    sogou.SetExportLines({L"'ni'hao \x4F60\x597D"});
+    EXPECT_FALSE(RunJob(std::make_unique<Transform>(IME_TYPE_SOGOU, IME_TYPE_QQ)));
+    EXPECT_FALSE(sogou.ReceivedCommandLine().empty());
+    EXPECT_EQ("", printed);
+}
+
+}  // namespace
