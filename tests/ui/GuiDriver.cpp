@@ -1,0 +1,428 @@
+#include "tests/ui/GuiDriver.h"
+
+#include <tlhelp32.h>
+
+#include <cstring>
+#include <utility>
+
+namespace gui {
+
+namespace {
+
+constexpr wchar_t layoutsKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts";
+
+std::wstring Variable(const wchar_t* name)
+{
+    wchar_t value[MAX_PATH] = {};
+    const DWORD length = ::GetEnvironmentVariableW(name, value, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? value : L"";
+}
+
+void SendMouse(DWORD flags)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    ::SendInput(1, &input, sizeof(input));
+}
+
+POINT ScreenPoint(HWND window, int x, int y)
+{
+    POINT point{x, y};
+    ::ClientToScreen(window, &point);
+    return point;
+}
+
+void MoveTo(POINT point)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    input.mi.dx = static_cast<LONG>((point.x * 65535LL + width / 2) / (width - 1));
+    input.mi.dy = static_cast<LONG>((point.y * 65535LL + height / 2) / (height - 1));
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    ::SendInput(1, &input, sizeof(input));
+    ::Sleep(50);
+    // Rounding of the absolute coordinates must not put the pointer a pixel off.
+    POINT now{};
+    if (::GetCursorPos(&now) && (now.x != point.x || now.y != point.y)) {
+        ::SetCursorPos(point.x, point.y);
+        ::Sleep(50);
+    }
+}
+
+}  // namespace
+
+LayoutInstall::LayoutInstall(std::vector<std::pair<std::wstring, std::wstring>> layouts)
+    : layouts_(std::move(layouts))
+{
+    for (const auto& [name, text] : layouts_) {
+        win::unique_hkey key;
+        const std::wstring path = std::wstring(layoutsKey) + L"\\" + name;
+        if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
+            continue;
+        }
+        ::RegSetValueExW(key.get(), L"Layout Text", 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(text.c_str()),
+                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+        static constexpr wchar_t layoutFile[] = L"kbdus.dll";
+        ::RegSetValueExW(key.get(), L"Layout File", 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(layoutFile), sizeof(layoutFile));
+    }
+}
+
+LayoutInstall::~LayoutInstall()
+{
+    for (const auto& layout : layouts_) {
+        ::RegDeleteTreeW(HKEY_LOCAL_MACHINE,
+                         (std::wstring(layoutsKey) + L"\\" + layout.first).c_str());
+    }
+}
+
+std::wstring BuildPath(const std::wstring& relative)
+{
+    // The build tree is a Unix path; the prefix reaches the Unix root through drive Z:.
+    std::wstring path = L"Z:" + Variable(L"LEXIFERRY_TEST_BINARY_DIR") + L"/" + relative;
+    for (wchar_t& unit : path) {
+        if (unit == L'/') unit = L'\\';
+    }
+    return path;
+}
+
+Program::~Program()
+{
+    if (!process_) return;
+    if (Running()) ::TerminateProcess(process_.get(), 99);
+    ::WaitForSingleObject(process_.get(), 5000);
+    EndChildren();
+}
+
+bool Program::Start()
+{
+    std::wstring commandLine = L"\"" + BuildPath(L"lexiferry.exe") + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info)) {
+        return false;
+    }
+    ::CloseHandle(info.hThread);
+    process_.reset(info.hProcess);
+    id_ = info.dwProcessId;
+    return true;
+}
+
+HWND Program::WaitForMainWindow(DWORD timeoutMs)
+{
+    struct Search {
+        DWORD id;
+        HWND found;
+    };
+    for (DWORD waited = 0; waited <= timeoutMs; waited += 50) {
+        Search search{id_, nullptr};
+        ::EnumWindows(
+            [](HWND window, LPARAM lParam) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(lParam);
+                DWORD owner = 0;
+                ::GetWindowThreadProcessId(window, &owner);
+                wchar_t title[32] = {};
+                ::GetWindowTextW(window, title, 32);
+                if (owner == s->id && ::IsWindowVisible(window) &&
+                    std::wstring(title) == L"Lexiferry") {
+                    s->found = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr) {
+            Settle(200);
+            return search.found;
+        }
+        if (!Running()) return nullptr;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+bool Program::WaitForExit(DWORD timeoutMs, DWORD& exitCode)
+{
+    if (::WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) return false;
+    return ::GetExitCodeProcess(process_.get(), &exitCode) != FALSE;
+}
+
+bool Program::Running() const
+{
+    return process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+}
+
+void Program::EndChildren() const
+{
+    // A slow export tool that the program started outlives it; it is ours to end.
+    win::unique_handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
+         more = ::Process32NextW(snapshot.get(), &entry)) {
+        if (entry.th32ParentProcessID != id_) continue;
+        win::unique_handle child(
+            ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (!child) continue;
+        ::TerminateProcess(child.get(), 99);
+        ::WaitForSingleObject(child.get(), 5000);
+    }
+}
+
+HWND WaitForOwnedWindow(HWND owner, const wchar_t* title, DWORD timeoutMs)
+{
+    for (DWORD waited = 0; waited <= timeoutMs; waited += 50) {
+        HWND found = nullptr;
+        for (HWND window = ::GetTopWindow(nullptr); window != nullptr;
+             window = ::GetWindow(window, GW_HWNDNEXT)) {
+            wchar_t text[64] = {};
+            ::GetWindowTextW(window, text, 64);
+            if (::GetWindow(window, GW_OWNER) == owner && ::IsWindowVisible(window) &&
+                std::wstring(text) == title) {
+                found = window;
+                break;
+            }
+        }
+        if (found != nullptr) {
+            Settle(200);
+            return found;
+        }
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+std::wstring StaticTexts(HWND dialog)
+{
+    std::wstring texts;
+    for (HWND child : Children(dialog)) {
+        wchar_t className[32] = {};
+        ::GetClassNameW(child, className, 32);
+        if (::lstrcmpiW(className, L"Static") != 0) continue;
+        wchar_t text[256] = {};
+        ::GetWindowTextW(child, text, 256);
+        texts += text;
+    }
+    return texts;
+}
+
+std::vector<HWND> Children(HWND parent)
+{
+    std::vector<HWND> children;
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        children.push_back(child);
+    }
+    return children;
+}
+
+int ControlId(HWND child)
+{
+    return ::GetDlgCtrlID(child);
+}
+
+RECT RectInParent(HWND child)
+{
+    RECT rect{};
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+SIZE WindowSize(HWND window)
+{
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void Click(HWND window, int x, int y)
+{
+    MoveTo(ScreenPoint(window, x, y));
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    ::Sleep(30);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    Settle();
+}
+
+void DoubleClick(HWND window, int x, int y)
+{
+    MoveTo(ScreenPoint(window, x, y));
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    ::Sleep(60);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    Settle();
+}
+
+void MouseDown(HWND window, int x, int y)
+{
+    MoveTo(ScreenPoint(window, x, y));
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    Settle();
+}
+
+void MouseMove(HWND window, int x, int y)
+{
+    MoveTo(ScreenPoint(window, x, y));
+    Settle();
+}
+
+void MouseUp()
+{
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    Settle();
+}
+
+void Settle(DWORD ms)
+{
+    ::Sleep(ms);
+}
+
+ScreenCapture::ScreenCapture(HWND window)
+{
+    RECT client{};
+    ::GetClientRect(window, &client);
+    Grab(window, client);
+}
+
+ScreenCapture::ScreenCapture(HWND window, const RECT& part)
+{
+    Grab(window, part);
+}
+
+void ScreenCapture::Grab(HWND window, const RECT& part)
+{
+    POINT origin{part.left, part.top};
+    ::ClientToScreen(window, &origin);
+    width_ = part.right - part.left;
+    height_ = part.bottom - part.top;
+    pixels_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), RGBQUAD{});
+
+    const HDC screen = ::GetDC(nullptr);
+    win::unique_hdc memory(::CreateCompatibleDC(screen));
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width_;
+    info.bmiHeader.biHeight = -height_;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    win::unique_hbitmap dib(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (dib && bits != nullptr) {
+        {
+            win::unique_select_object selected(memory.get(), dib.get());
+            ::BitBlt(memory.get(), 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
+        }
+        ::GdiFlush();
+        std::memcpy(pixels_.data(), bits, pixels_.size() * sizeof(RGBQUAD));
+    }
+    ::ReleaseDC(nullptr, screen);
+}
+
+COLORREF ScreenCapture::Pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
+    const RGBQUAD& p = pixels_[static_cast<size_t>(y) * static_cast<size_t>(width_) + x];
+    return RGB(p.rgbRed, p.rgbGreen, p.rgbBlue);
+}
+
+bool ScreenCapture::Matches(int x, int y, HBITMAP bitmap, const RECT& source) const
+{
+    int width = 0;
+    int height = 0;
+    const std::vector<RGBQUAD> expected = BitmapPixels(bitmap, width, height);
+    if (expected.empty() || source.right > width || source.bottom > height) return false;
+    for (int row = source.top; row < source.bottom; ++row) {
+        for (int column = source.left; column < source.right; ++column) {
+            const RGBQUAD& p = expected[static_cast<size_t>(row) * width + column];
+            if (Pixel(x + column - source.left, y + row - source.top) !=
+                RGB(p.rgbRed, p.rgbGreen, p.rgbBlue)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+int ScreenCapture::CountOtherThan(const RECT& area, COLORREF colour) const
+{
+    int count = 0;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) count += Pixel(x, y) != colour ? 1 : 0;
+    }
+    return count;
+}
+
+bool ScreenCapture::Save(const std::wstring& path) const
+{
+    const int stride = (width_ * 3 + 3) & ~3;
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = width_;
+    header.biHeight = height_;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biSizeImage = static_cast<DWORD>(stride * height_);
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(header);
+    file.bfSize = file.bfOffBits + header.biSizeImage;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+    bytes.append(reinterpret_cast<const char*>(&header), sizeof(header));
+    std::string row(static_cast<size_t>(stride), '\0');
+    for (int y = height_ - 1; y >= 0; --y) {
+        for (int x = 0; x < width_; ++x) {
+            const RGBQUAD& p = pixels_[static_cast<size_t>(y) * width_ + x];
+            row[x * 3] = static_cast<char>(p.rgbBlue);
+            row[x * 3 + 1] = static_cast<char>(p.rgbGreen);
+            row[x * 3 + 2] = static_cast<char>(p.rgbRed);
+        }
+        bytes += row;
+    }
+    win::unique_hfile out(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return out &&
+           ::WriteFile(out.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                       nullptr) &&
+           written == bytes.size();
+}
+
+std::vector<RGBQUAD> BitmapPixels(HBITMAP bitmap, int& width, int& height)
+{
+    BITMAP info{};
+    if (bitmap == nullptr || !::GetObjectW(bitmap, sizeof(info), &info)) return {};
+    width = info.bmWidth;
+    height = info.bmHeight;
+    BITMAPINFO request{};
+    request.bmiHeader.biSize = sizeof(request.bmiHeader);
+    request.bmiHeader.biWidth = width;
+    request.bmiHeader.biHeight = -height;
+    request.bmiHeader.biPlanes = 1;
+    request.bmiHeader.biBitCount = 32;
+    std::vector<RGBQUAD> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    const HDC screen = ::GetDC(nullptr);
+    const int rows = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(),
+                                 &request, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    return rows == height ? pixels : std::vector<RGBQUAD>{};
+}
+
+std::wstring ArtefactPath(const std::wstring& name)
+{
+    const std::wstring directory = BuildPath(L"artefacts");
+    ::CreateDirectoryW(directory.c_str(), nullptr);
+    return directory + L"\\" + name;
+}
+
+}  // namespace gui
