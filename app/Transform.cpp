@@ -13,8 +13,8 @@ wchar_t ResultBuffer[256];
 
 }  // namespace
 
-Transform::Transform(IME_TYPE source, IME_TYPE destination)
-    : source(source), destination(destination)
+Transform::Transform(IME_TYPE sourceType, IME_TYPE destinationType)
+    : source(sourceType), destination(destinationType)
 {
 }
 

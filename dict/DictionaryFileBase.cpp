@@ -12,7 +12,7 @@ constexpr wchar_t LineFeed = L'\n';
 
 }  // namespace
 
-DictionaryFileBase::DictionaryFileBase(DictionaryFileMode mode) : mode(mode)
+DictionaryFileBase::DictionaryFileBase(DictionaryFileMode fileMode) : mode(fileMode)
 {
     RefreshTempDirectory();
 }

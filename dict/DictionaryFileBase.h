@@ -44,7 +44,7 @@ public:
     std::int32_t ReadStatus() const { return readStatus; }
 
 protected:
-    explicit DictionaryFileBase(DictionaryFileMode mode);
+    explicit DictionaryFileBase(DictionaryFileMode fileMode);
 
     // Sets the path to TempDirectory followed by fileName, or leaves it empty when that
     // does not fit.

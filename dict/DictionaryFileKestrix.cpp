@@ -38,7 +38,8 @@ bool HasControlCharacter(const std::wstring& text)
 
 }  // namespace
 
-DictionaryFileKestrix::DictionaryFileKestrix(DictionaryFileMode mode) : DictionaryFileBase(mode)
+DictionaryFileKestrix::DictionaryFileKestrix(DictionaryFileMode fileMode)
+    : DictionaryFileBase(fileMode)
 {
     ComposePath(L"kestrix.tmp");
     SetEncoding(TextEncoding::Ansi);
@@ -64,6 +65,11 @@ bool DictionaryFileKestrix::Import()
 
 LRESULT ImportIntoKestrixIme(const wchar_t* path)
 {
+    // A cut path would name another file.
+    if (path == nullptr ||
+        wcsnlen(path, DictionaryFileBase::PathCapacity) >= DictionaryFileBase::PathCapacity) {
+        return 0;
+    }
     const int count = GetKeyboardLayoutList(0, nullptr);
     if (count <= 0) return 0;
     std::vector<HKL> layouts(static_cast<std::size_t>(count));
@@ -79,7 +85,7 @@ LRESULT ImportIntoKestrixIme(const wchar_t* path)
 
         // The IME gets its own copy: the escape's argument is not const.
         wchar_t argument[DictionaryFileBase::PathCapacity] = {};
-        wcsncpy(argument, path, DictionaryFileBase::PathCapacity - 1);
+        wmemcpy(argument, path, wcsnlen(path, DictionaryFileBase::PathCapacity - 1));
         win::unique_himc context(ImmCreateContext());
         return ImmEscapeW(layout, context.get(), KestrixImportEscape, argument);
     }

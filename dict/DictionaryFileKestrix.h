@@ -10,7 +10,7 @@ inline constexpr UINT KestrixImportEscape = 0x800;
 
 class DictionaryFileKestrix : public DictionaryFileBase {
 public:
-    explicit DictionaryFileKestrix(DictionaryFileMode mode);
+    explicit DictionaryFileKestrix(DictionaryFileMode fileMode);
 
     bool Export(const wchar_t*) override { return true; }
     bool Import() override;

@@ -45,7 +45,7 @@ void AppendArgument(std::wstring& commandLine, const std::wstring& argument)
 
 }  // namespace
 
-DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode mode) : DictionaryFileBase(mode)
+DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode fileMode) : DictionaryFileBase(fileMode)
 {
     ComposePath(L"sogou.tmp");
 }

@@ -8,7 +8,7 @@
 
 class DictionaryFileSogou : public DictionaryFileBase {
 public:
-    explicit DictionaryFileSogou(DictionaryFileMode mode);
+    explicit DictionaryFileSogou(DictionaryFileMode fileMode);
 
     // Runs the export tool into path and waits for it to end.
     bool Export(const wchar_t* path) override;

@@ -103,7 +103,7 @@ BOOL WINAPI ImeInquire(StandinImeInfo* info, LPWSTR uiClass, DWORD)
     *info = {};
     info->fdwProperty = IME_PROP_UNICODE | IME_PROP_AT_CARET;
     info->fdwConversionCaps = IME_CMODE_NATIVE;
-    wcscpy(uiClass, uiClassName);
+    wmemcpy(uiClass, uiClassName, sizeof(uiClassName) / sizeof(wchar_t));  // with its NUL
     return TRUE;
 }
 
