@@ -36,10 +36,10 @@ HWND CCheckBoxBtn::Create(HWND parent, const RECT* rect, const wchar_t* text, DW
                                WS_CHILD, exStyle, id);
 }
 
-bool CCheckBoxBtn::SetBitmaps(HBITMAP unchecked, HBITMAP checked, HBITMAP checkedLocked)
+bool CCheckBoxBtn::SetBitmaps(HBITMAP hUnchecked, HBITMAP hChecked, HBITMAP hCheckedLocked)
 {
-    assert(checked && unchecked && "hChecked && hUnchecked");
-    const HBITMAP handles[3] = {unchecked, checked, checkedLocked};
+    assert(hChecked && hUnchecked);
+    const HBITMAP handles[3] = {hUnchecked, hChecked, hCheckedLocked};
     for (int i = 0; i < 3; ++i) {
         BITMAP info{};
         if (handles[i] == nullptr || !::GetObjectW(handles[i], sizeof(info), &info)) info = {};

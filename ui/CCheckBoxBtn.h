@@ -15,12 +15,11 @@ public:
     // A child of style WS_CHILD without window text; rect null means 0, 0, 150, 20.
     HWND Create(HWND parent, const RECT* rect, const wchar_t* text, DWORD exStyle, UINT id);
     // The bitmaps are shared and stay the caller's. Unchecked and checked are required.
-    bool SetBitmaps(HBITMAP unchecked, HBITMAP checked, HBITMAP checkedLocked);
+    bool SetBitmaps(HBITMAP hUnchecked, HBITMAP hChecked, HBITMAP hCheckedLocked);
     void SetChecked(bool value);
     // A locked box still flips its look when pressed, but never counts as selected.
     void SetLocked(bool value) noexcept { locked = value; }
     bool IsSelected() const noexcept { return !locked && checked; }
-    bool IsChecked() const noexcept { return checked; }
     // Moves the box to (x, y) in its parent, keeping its size.
     void MoveTo(int x, int y);
 
