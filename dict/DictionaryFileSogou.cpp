@@ -43,6 +43,17 @@ void AppendArgument(std::wstring& commandLine, const std::wstring& argument)
     }
 }
 
+// An unhandled exception ends a process with its exception code as the exit code: a system
+// status of error or warning severity (0xC000xxxx: access violation, stack overflow, heap
+// corruption; 0x8000xxxx: breakpoint), or the code of an uncaught C++ exception. A program
+// that ends itself, with any code of its own, gives none of these in practice.
+bool EndedByException(DWORD exitCode)
+{
+    constexpr DWORD uncaughtCxxException = 0xE06D7363;
+    const DWORD status = exitCode & 0xFFFF0000;
+    return status == 0xC0000000 || status == 0x80000000 || exitCode == uncaughtCxxException;
+}
+
 }  // namespace
 
 DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode fileMode) : DictionaryFileBase(fileMode)
@@ -88,7 +99,11 @@ bool DictionaryFileSogou::Export(const wchar_t* path)
     }
     win::unique_handle processHandle(process.hProcess);
     win::unique_handle threadHandle(process.hThread);
-    return WaitForSingleObject(processHandle.get(), INFINITE) == WAIT_OBJECT_0;
+    if (WaitForSingleObject(processHandle.get(), INFINITE) != WAIT_OBJECT_0) return false;
+    // The tool's own exit code says nothing we rely on, but a tool that crashed may have
+    // stopped in the middle of an entry: a cut word must not reach the user's dictionary.
+    DWORD exitCode = 0;
+    return GetExitCodeProcess(processHandle.get(), &exitCode) && !EndedByException(exitCode);
 }
 
 ParseLineResult DictionaryFileSogou::ParseLine(const std::wstring& line, std::wstring& pinyin,

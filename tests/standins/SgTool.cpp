@@ -6,6 +6,8 @@
 //   delayMs=N    sleep N milliseconds before writing
 //   exitCode=N   the process's exit code (default 0)
 //   crash=1      crash after the write step instead of exiting
+//   writeLimit=N write only the first N bytes of "sgtool.out" (with crash=1: a crash in
+//                the middle of the export)
 // It records its raw command line in "sgtool.cmdline" (UTF-16LE, no mark) and, in
 // "sgtool.log", whether the export path already existed when it started. A command line
 // that does not split into those four arguments (an unquoted path with a space, say) makes
@@ -65,6 +67,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     const UINT delayMs = GetPrivateProfileIntW(L"sgtool", L"delayMs", 0, ini.c_str());
     const UINT exitCode = GetPrivateProfileIntW(L"sgtool", L"exitCode", 0, ini.c_str());
     const UINT crash = GetPrivateProfileIntW(L"sgtool", L"crash", 0, ini.c_str());
+    const int writeLimit = static_cast<int>(
+        GetPrivateProfileIntW(L"sgtool", L"writeLimit", static_cast<UINT>(-1), ini.c_str()));
 
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(commandLine, &argc);
@@ -82,7 +86,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 
     if (delayMs != 0) Sleep(delayMs);
     if (write != 0) {
-        const std::string content = ReadBytes(directory + L"sgtool.out");
+        std::string content = ReadBytes(directory + L"sgtool.out");
+        if (writeLimit >= 0 && static_cast<std::size_t>(writeLimit) < content.size()) {
+            content.resize(static_cast<std::size_t>(writeLimit));
+        }
         WriteBytes(exportPath, content.data(), static_cast<DWORD>(content.size()));
     }
     if (crash != 0) {

@@ -199,7 +199,8 @@ void SogouToolInstall::SetBehaviour(const SgToolBehaviour& behaviour) const
     const std::string ini = "[sgtool]\r\nwrite=" + std::to_string(behaviour.write ? 1 : 0) +
                             "\r\ndelayMs=" + std::to_string(behaviour.delayMs) +
                             "\r\nexitCode=" + std::to_string(behaviour.exitCode) +
-                            "\r\ncrash=" + std::to_string(behaviour.crash ? 1 : 0) + "\r\n";
+                            "\r\ncrash=" + std::to_string(behaviour.crash ? 1 : 0) +
+                            "\r\nwriteLimit=" + std::to_string(behaviour.writeLimit) + "\r\n";
     EXPECT_TRUE(WriteFileBytes(ToolDirectory() + L"sgtool.ini", ini));
 }
 

@@ -53,7 +53,8 @@ struct SgToolBehaviour {
     bool write = true;  // false: exit without creating the export
     unsigned delayMs = 0;
     unsigned exitCode = 0;
-    bool crash = false;  // crash after the write step
+    bool crash = false;   // crash after the write step
+    int writeLimit = -1;  // write only this many bytes of the export; -1: all
 };
 
 class SogouToolInstall {
