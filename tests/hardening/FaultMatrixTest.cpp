@@ -1,0 +1,357 @@
+// Every way the outside world can let a sync down, one test each, through the real program:
+// lexiferry.exe under the virtual display, the stand-in export tool as a real process, the
+// stand-in Kestrix IME behind a real keyboard layout, the prefix's real registry. Each row
+// checks what the user sees, what the IME received, that the temporary directory is empty
+// afterwards and that the program ends with code 0 as soon as it is closed.
+#include <gtest/gtest.h>
+
+#include "tests/app/TransferFixture.h"
+#include "tests/hardening/ExportText.h"
+#include "tests/hardening/FaultScene.h"
+
+namespace hardening {
+namespace {
+
+using testsupport::AnsiBytes;
+
+class FaultMatrix : public testing::Test {
+protected:
+    void SetUp() override { scene.Sogou().SetExportLines(fixture.exportLines); }
+
+    void Expect(const RunResult& result, Seen seen, const std::wstring& importedText)
+    {
+        EXPECT_EQ(SeenName(seen), std::string(SeenName(result.seen)));
+        EXPECT_TRUE(result.exitedWithZero) << "the program did not end at once with code 0";
+        EXPECT_TRUE(SameBytes(AnsiBytes(importedText), result.imported));
+        if (seen == Seen::Success) {
+            EXPECT_EQ(std::vector<std::wstring>{scene.Temp().Directory() + L"kestrix.tmp"},
+                      result.escapePaths);
+        }
+        EXPECT_LE(result.escapePaths.size(), 1u) << "more than one import per run";
+        for (const std::wstring& name : result.leftInTemp) {
+            ADD_FAILURE() << "left in the temporary directory: " << testing::PrintToString(name);
+        }
+    }
+    void ExpectImported(const RunResult& result, const std::wstring& text)
+    {
+        Expect(result, Seen::Success, text);
+    }
+    void ExpectFailed(const RunResult& result) { Expect(result, Seen::Failure, L""); }
+
+    const testsupport::TransferFixture& fixture = testsupport::RealisticExport();
+    FaultScene scene;
+};
+
+// --- The Sogou installation in the registry ------------------------------------------------
+
+TEST_F(FaultMatrix, SogouKeyMissing)
+{
+    scene.DeleteSogouKey();
+    const RunResult result = scene.Run();
+    ExpectFailed(result);
+    EXPECT_FALSE(result.toolRan);
+}
+
+TEST_F(FaultMatrix, InstallDirectoryValueMissing)
+{
+    scene.DeleteSogouValue(nullptr);
+    ExpectFailed(scene.Run());
+}
+
+TEST_F(FaultMatrix, InstallDirectoryValueEmpty)
+{
+    scene.SetSogouString(nullptr, L"");
+    const RunResult result = scene.Run();
+    ExpectFailed(result);
+    EXPECT_FALSE(result.toolRan);
+}
+
+TEST_F(FaultMatrix, InstallDirectoryValueOverLong)
+{
+    // Cut to its first 259 units it would still name a directory; it must not be cut.
+    scene.SetSogouString(nullptr, scene.SogouRoot() + L"\\" + std::wstring(300, L'x'));
+    const RunResult result = scene.Run();
+    ExpectFailed(result);
+    EXPECT_FALSE(result.toolRan);
+}
+
+TEST_F(FaultMatrix, InstallDirectoryValueWithoutNulIsReadExactly)
+{
+    scene.SetSogouString(nullptr, scene.SogouRoot(), false);
+    ExpectImported(scene.Run(), fixture.expectedImport);
+}
+
+TEST_F(FaultMatrix, InstallDirectoryValueOfAnotherType)
+{
+    const DWORD number = 1;
+    scene.SetSogouValue(nullptr, REG_DWORD, &number, sizeof(number));
+    const RunResult result = scene.Run();
+    ExpectFailed(result);
+    EXPECT_FALSE(result.toolRan);
+}
+
+TEST_F(FaultMatrix, VersionValueMissing)
+{
+    scene.DeleteSogouValue(L"version");
+    ExpectFailed(scene.Run());
+}
+
+TEST_F(FaultMatrix, VersionValueEmpty)
+{
+    scene.SetSogouString(L"version", L"");
+    const RunResult result = scene.Run();
+    ExpectFailed(result);
+    EXPECT_FALSE(result.toolRan);
+}
+
+TEST_F(FaultMatrix, VersionValueOverLong)
+{
+    scene.SetSogouString(L"version", scene.SogouVersion() + std::wstring(260, L'0'));
+    const RunResult result = scene.Run();
+    ExpectFailed(result);
+    EXPECT_FALSE(result.toolRan);
+}
+
+TEST_F(FaultMatrix, VersionValueWithoutNulIsReadExactly)
+{
+    scene.SetSogouString(L"version", scene.SogouVersion(), false);
+    ExpectImported(scene.Run(), fixture.expectedImport);
+}
+
+TEST_F(FaultMatrix, VersionValueOfAnotherType)
+{
+    // The right text, but stored as binary data: not a value the installer wrote.
+    const std::wstring text = scene.SogouVersion();
+    scene.SetSogouValue(L"version", REG_BINARY, text.c_str(),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    const RunResult result = scene.Run();
+    ExpectFailed(result);
+    EXPECT_FALSE(result.toolRan);
+}
+
+// --- The export tool --------------------------------------------------------------------
+
+TEST_F(FaultMatrix, ToolMissing)
+{
+    ASSERT_TRUE(DeleteFileW((scene.Sogou().ToolDirectory() + L"sgtool.exe").c_str()));
+    ExpectFailed(scene.Run());
+}
+
+TEST_F(FaultMatrix, ToolExitingNonZeroAfterItsExportStillTransfers)
+{
+    // Its exit code is its own business; the export it wrote is complete.
+    scene.Sogou().SetBehaviour({.exitCode = 1});
+    ExpectImported(scene.Run(), fixture.expectedImport);
+}
+
+TEST_F(FaultMatrix, ToolExitingNonZeroWithoutAFile)
+{
+    scene.Sogou().SetBehaviour({.write = false, .exitCode = 1});
+    const RunResult result = scene.Run();
+    ExpectFailed(result);
+    EXPECT_TRUE(result.toolRan);
+}
+
+TEST_F(FaultMatrix, ToolCrashingAfterItsExport)
+{
+    scene.Sogou().SetBehaviour({.crash = true});
+    const RunResult result = scene.Run();
+    ExpectFailed(result);
+    EXPECT_TRUE(result.toolRan);
+}
+
+TEST_F(FaultMatrix, ToolCrashingInTheMiddleOfAWord)
+{
+    // Cut after the first character of 中国: read on, 中 would be imported as a word.
+    const std::string content = testsupport::Utf16Export({L"'ni'hao 你好", L"'zhong'guo 中国"});
+    const int cut = static_cast<int>(content.size() - 3 * sizeof(wchar_t));
+    scene.Sogou().SetExport(content);
+    scene.Sogou().SetBehaviour({.crash = true, .writeLimit = cut});
+    ExpectFailed(scene.Run());
+}
+
+// --- What the export holds ---------------------------------------------------------------
+
+TEST_F(FaultMatrix, ExportEmpty)
+{
+    scene.Sogou().SetExport("");
+    ExpectFailed(scene.Run());
+}
+
+TEST_F(FaultMatrix, ExportOnlyAMark)
+{
+    scene.Sogou().SetExport("\xFF\xFE");
+    ExpectFailed(scene.Run());
+}
+
+TEST_F(FaultMatrix, ExportOfAnOddNumberOfBytes)
+{
+    // The dangling byte is half a unit: everything before it is whole.
+    scene.Sogou().SetExport(testsupport::Utf16Export({L"'ni'hao 你好", L"'zai'jian 再见"}) + "x");
+    ExpectImported(scene.Run(), L"你好\t1\tni hao\r\n再见\t1\tzai jian\r\n");
+}
+
+TEST_F(FaultMatrix, ExportInUtf8WithItsMark)
+{
+    scene.Sogou().SetExport(
+        "\xEF\xBB\xBF'ni'hao \xE4\xBD\xA0\xE5\xA5\xBD\r\n'zai'jian "
+        "\xE5\x86\x8D\xE8\xA7\x81\r\n");
+    ExpectImported(scene.Run(), L"你好\t1\tni hao\r\n再见\t1\tzai jian\r\n");
+}
+
+TEST_F(FaultMatrix, ExportWithoutAMark)
+{
+    scene.Sogou().SetExport(testsupport::Utf16Export(fixture.exportLines).substr(2));
+    ExpectImported(scene.Run(), fixture.expectedImport);
+}
+
+TEST_F(FaultMatrix, ExportOfFiftyMegabytes)
+{
+    const GeneratedExport generated = ManyEntries(50u << 20);
+    scene.Sogou().SetExport(generated.bytes);
+    ExpectImported(scene.Run(), generated.expectedImport);
+}
+
+TEST_F(FaultMatrix, ExportWithOneLineOfAHundredThousandUnits)
+{
+    std::wstring word;
+    for (int i = 0; i < 50000; ++i) word += L"你好";
+    scene.Sogou().SetExportLines({L"'ni'hao " + word, L"'zai'jian 再见"});
+    ExpectImported(scene.Run(), word + L"\t1\tni hao\r\n再见\t1\tzai jian\r\n");
+}
+
+TEST_F(FaultMatrix, ExportWithLoneSurrogates)
+{
+    // A surrogate without its partner is no character: its entry is refused, its
+    // neighbours are not. The last one ends the file, with no line end after it.
+    const GeneratedExport generated = LoneSurrogates();
+    scene.Sogou().SetExport(generated.bytes);
+    ExpectImported(scene.Run(), generated.expectedImport);
+}
+
+TEST_F(FaultMatrix, ExportWithEveryUtf16Unit)
+{
+    const GeneratedExport generated = EveryUnit();
+    scene.Sogou().SetExport(generated.bytes);
+    ExpectImported(scene.Run(), generated.expectedImport);
+}
+
+// --- The temporary directory -------------------------------------------------------------
+
+TEST_F(FaultMatrix, TemporaryDirectoryWithSpaces)
+{
+    scene.UseTemp(L"C:\\LexiferryTest\\Li Lei\\Local Settings\\Temp");
+    ExpectImported(scene.Run(), fixture.expectedImport);
+}
+
+TEST_F(FaultMatrix, TemporaryDirectoryWithChineseCharacters)
+{
+    scene.UseTemp(L"C:\\LexiferryTest\\用户\\李雷\\临时文件");
+    ExpectImported(scene.Run(), fixture.expectedImport);
+}
+
+TEST_F(FaultMatrix, TemporaryDirectoryLongerThanFits)
+{
+    // GetTempPathW can't give it in 255 units: nothing may be made anywhere.
+    std::wstring directory = L"C:\\LexiferryTest\\Long";
+    while (directory.size() < 280) directory += L"\\" + std::wstring(40, L'd');
+    scene.UseTemp(directory);
+    const RunResult result = scene.Run();
+    ExpectFailed(result);
+    EXPECT_FALSE(result.toolRan);
+}
+
+TEST_F(FaultMatrix, TemporaryDirectoryThatFitsButItsFileNamesDoNot)
+{
+    // 250 units: with its backslash GetTempPathW gives it in 251, but "sogou.tmp" after it
+    // makes 260, more than a path of the program may hold.
+    std::wstring directory = L"C:\\LexiferryTest\\Long";
+    while (directory.size() < 200) directory += L"\\" + std::wstring(20, L'd');
+    directory += L"\\" + std::wstring(249 - directory.size(), L'e');
+    scene.UseTemp(directory);
+    const RunResult result = scene.Run();
+    ExpectFailed(result);
+    EXPECT_FALSE(result.toolRan);
+}
+
+// --- The Kestrix IME ---------------------------------------------------------------------
+
+TEST_F(FaultMatrix, KestrixShownButNoLayoutHasItsImeFile)
+{
+    scene.RemoveKestrix();
+    // Detected by its layout text, so the sync can be asked for; no IME behind it.
+    gui::LayoutInstall layout({{L"E0F00804", gui::KestrixName}});
+    const RunResult result = scene.Run();
+    ExpectFailed(result);
+    EXPECT_TRUE(result.toolRan);
+}
+
+TEST_F(FaultMatrix, NoKestrixAtAllRefusesBeforeAnyExport)
+{
+    scene.RemoveKestrix();
+    const RunResult result = scene.Run();
+    Expect(result, Seen::Refusal, L"");
+    EXPECT_FALSE(result.toolRan);
+}
+
+TEST_F(FaultMatrix, KestrixLayoutNamingAMissingImeFile)
+{
+    wchar_t system[MAX_PATH] = {};
+    ASSERT_NE(0u, GetSystemDirectoryW(system, MAX_PATH));
+    ASSERT_TRUE(DeleteFileW((std::wstring(system) + L"\\KestrixPinyin2.ime").c_str()));
+    ExpectFailed(scene.Run());
+}
+
+TEST_F(FaultMatrix, KestrixEscapeRefuses)
+{
+    scene.Kestrix().SetRefuse(true);
+    const RunResult result = scene.Run();
+    ExpectFailed(result);
+    EXPECT_EQ(std::vector<std::wstring>{scene.Temp().Directory() + L"kestrix.tmp"},
+              result.escapePaths);
+}
+
+TEST_F(FaultMatrix, TwoLayoutsNamingTheKestrixImeImportOnce)
+{
+    testsupport::KestrixImeInstall second(L"E0F20804", L"KESTRIXPINYIN2.IME");
+    ExpectImported(scene.Run(), fixture.expectedImport);
+}
+
+// --- Closing the window in the middle of a sync -------------------------------------------
+
+TEST_F(FaultMatrix, WindowClosedDuringASlowExportEndsAtOnceAndLeavesNothingToTheNextRun)
+{
+    scene.Sogou().SetExportLines({L"'jiu'de 旧的"});
+    scene.Sogou().SetBehaviour({.delayMs = 1500});
+    {
+        gui::Program program;
+        ASSERT_TRUE(program.Start());
+        const HWND main = program.WaitForMainWindow();
+        ASSERT_NE(nullptr, main);
+        const gui::MainWindowParts parts = gui::FindParts(main);
+        gui::Click(parts.sync, 66, 20);
+        for (int i = 0; i < 50 && scene.Sogou().ReceivedCommandLine().empty(); ++i) {
+            gui::Settle(100);
+        }
+        ASSERT_FALSE(scene.Sogou().ReceivedCommandLine().empty()) << "the export never started";
+        const ULONGLONG start = GetTickCount64();
+        gui::Click(parts.cancel, 66, 20);
+        DWORD exitCode = 1234;
+        ASSERT_TRUE(program.WaitForExit(5000, exitCode));
+        EXPECT_EQ(0u, exitCode);
+        EXPECT_LT(GetTickCount64() - start, 1000u) << "closing waited for the export";
+        // The abandoned tool still finishes its export after the program has gone.
+        const std::wstring leftover = scene.Temp().Directory() + L"sogou.tmp";
+        for (int i = 0; i < 50 && testsupport::ReadFileBytes(leftover).empty(); ++i) Sleep(100);
+        ASSERT_FALSE(testsupport::ReadFileBytes(leftover).empty());
+    }
+
+    // The next run's export fails to write anything: what the last run left is not its own.
+    scene.Sogou().SetBehaviour({.write = false});
+    const RunResult result = scene.Run();
+    ExpectFailed(result);
+    EXPECT_TRUE(result.toolRan);
+}
+
+}  // namespace
+}  // namespace hardening

@@ -1,0 +1,166 @@
+#include "tests/hardening/FaultScene.h"
+
+#include "res/StatusTexts.h"
+#include "win/UniqueHandles.h"
+
+namespace hardening {
+
+namespace {
+
+constexpr wchar_t SogouKey[] = L"SOFTWARE\\sogouinput";
+constexpr wchar_t RefusalCaption[] = L"输入法同步工具";
+// Long enough for the slowest row (tens of megabytes through a per-line write under Wine);
+// a hang still ends the test instead of holding CI.
+constexpr DWORD ExitTimeoutMs = 5000;
+
+win::unique_hkey OpenSogouKey()
+{
+    win::unique_hkey key;
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExW(HKEY_LOCAL_MACHINE, SogouKey, 0, KEY_SET_VALUE, key.put()));
+    return key;
+}
+
+}  // namespace
+
+const char* SeenName(Seen seen)
+{
+    switch (seen) {
+        case Seen::Success:
+            return "the success sentence";
+        case Seen::Failure:
+            return "the failure sentence";
+        case Seen::Refusal:
+            return "the refusal message box";
+        case Seen::Nothing:
+            break;
+    }
+    return "no outcome";
+}
+
+FaultScene::FaultScene()
+    : temp(std::make_unique<testsupport::TempDirectoryOverride>(L"C:\\LexiferryTest\\Fault Temp")),
+      sogou(std::make_unique<testsupport::SogouToolInstall>(SogouRoot(), SogouVersion())),
+      kestrix(std::make_unique<testsupport::KestrixImeInstall>())
+{
+}
+
+FaultScene::~FaultScene() = default;
+
+void FaultScene::UseTemp(const std::wstring& directory)
+{
+    temp.reset();
+    temp = std::make_unique<testsupport::TempDirectoryOverride>(directory);
+}
+
+void FaultScene::SetSogouValue(const wchar_t* name, DWORD type, const void* data, DWORD size) const
+{
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(OpenSogouKey().get(), name, 0, type,
+                                            static_cast<const BYTE*>(data), size));
+}
+
+void FaultScene::SetSogouString(const wchar_t* name, const std::wstring& text, bool withNul) const
+{
+    SetSogouValue(name, REG_SZ, text.c_str(),
+                  static_cast<DWORD>((text.size() + (withNul ? 1 : 0)) * sizeof(wchar_t)));
+}
+
+void FaultScene::DeleteSogouValue(const wchar_t* name) const
+{
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteValueW(OpenSogouKey().get(), name));
+}
+
+void FaultScene::DeleteSogouKey() const
+{
+    EXPECT_EQ(ERROR_SUCCESS, RegDeleteTreeW(HKEY_LOCAL_MACHINE, SogouKey));
+}
+
+RunResult FaultScene::Run(DWORD outcomeTimeoutMs)
+{
+    RunResult result;
+    {
+        gui::Program program;
+        EXPECT_TRUE(program.Start());
+        const HWND main = program.WaitForMainWindow();
+        EXPECT_NE(nullptr, main) << "the window did not open";
+        if (main == nullptr) return result;
+        gui::MainWindowParts parts = gui::FindParts(main);
+
+        gui::Click(parts.sync, 66, 20);
+        result.seen = WaitForOutcome(parts, outcomeTimeoutMs);
+        HWND closer = nullptr;
+        if (result.seen == Seen::Success || result.seen == Seen::Failure) closer = parts.ok;
+        if (result.seen == Seen::Refusal && DismissRefusal(parts)) closer = parts.cancel;
+        if (closer != nullptr) {
+            const ULONGLONG start = GetTickCount64();
+            gui::Click(closer, 66, 20);
+            DWORD exitCode = 1234;
+            result.exitedWithZero = program.WaitForExit(ExitTimeoutMs, exitCode) && exitCode == 0 &&
+                                    GetTickCount64() - start < 3000;
+        }
+        // Leaving the scope ends a program that hangs, and any tool it left running.
+    }
+    result.imported = kestrix ? kestrix->ReceivedBytes() : std::string();
+    if (kestrix) result.escapePaths = kestrix->ReceivedPaths();
+    result.leftInTemp = FilesIn(temp->Directory());
+    result.toolRan = !sogou->ReceivedCommandLine().empty();
+    return result;
+}
+
+Seen FaultScene::WaitForOutcome(gui::MainWindowParts& parts, DWORD timeoutMs) const
+{
+    for (ULONGLONG end = GetTickCount64() + timeoutMs; GetTickCount64() < end;) {
+        if (gui::WaitForOwnedWindow(parts.main, RefusalCaption, 0) != nullptr) return Seen::Refusal;
+        if (!IsWindowVisible(parts.sync) && !IsWindowVisible(parts.cancel)) {
+            parts = gui::FindParts(parts.main);
+            if (parts.ok != nullptr && IsWindowVisible(parts.ok)) {
+                gui::Settle(200);
+                const LOGFONTW font = gui::SentenceFont();
+                if (gui::ShowsText(parts.panel, 30, 30, StatusTexts[2], font)) return Seen::Success;
+                if (gui::ShowsText(parts.panel, 30, 30, StatusTexts[3], font)) return Seen::Failure;
+            }
+        }
+        if (!IsWindow(parts.main)) break;
+        gui::Settle(100);
+    }
+    return Seen::Nothing;
+}
+
+bool FaultScene::DismissRefusal(const gui::MainWindowParts& parts) const
+{
+    const HWND box = gui::WaitForOwnedWindow(parts.main, RefusalCaption, 0);
+    for (HWND child : gui::Children(box)) {
+        if (gui::ControlId(child) != IDOK) continue;
+        RECT client{};
+        GetClientRect(child, &client);
+        gui::Click(child, client.right / 2, client.bottom / 2);
+        for (int i = 0; i < 40 && IsWindow(box); ++i) gui::Settle(50);
+    }
+    return !IsWindow(box);
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& directory)
+{
+    std::vector<std::wstring> names;
+    std::wstring pattern = directory;
+    if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((pattern + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+testing::AssertionResult SameBytes(const std::string& expected, const std::string& actual)
+{
+    if (expected == actual) return testing::AssertionSuccess();
+    std::size_t at = 0;
+    while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
+    return testing::AssertionFailure() << "expected " << expected.size() << " bytes, got "
+                                       << actual.size() << "; first difference at byte " << at;
+}
+
+}  // namespace hardening
