@@ -4,6 +4,8 @@
 
 #include <iterator>
 
+#include "tests/hardening/RandomExport.h"
+
 namespace hardening {
 
 namespace {
@@ -39,19 +41,6 @@ GeneratedExport FromLines(std::initializer_list<std::wstring> lines, const wchar
     for (const std::wstring& line : lines) AppendUnits(generated.bytes, line + L"\r\n");
     AppendUnits(generated.bytes, lastLine);
     return generated;
-}
-
-bool RoundTripsThroughAnsi(const std::wstring& text)
-{
-    char bytes[16] = {};
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                         bytes, sizeof(bytes), nullptr, nullptr);
-    if (size <= 0) return false;
-    // Without MB_ERR_INVALID_CHARS: Wine refuses with it the byte FF that its own code page
-    // 936 makes of U+F8F5 and reads back as U+F8F5 without it.
-    wchar_t back[16] = {};
-    const int units = MultiByteToWideChar(CP_ACP, 0, bytes, size, back, 16);
-    return std::wstring(back, units > 0 ? units : 0) == text;
 }
 
 }  // namespace
