@@ -1,0 +1,315 @@
+// Times the transfer engine's read-filter-convert-write path on realistic Sogou exports of
+// growing size, against the bound for the same file measured in the same run: one read of
+// the whole file, one conversion of the whole content to the ANSI code page, one write.
+//
+//   lexiferry_bench [entry counts...]       default 10000 100000 1000000; prints a Markdown
+//                                           table of the results on standard output
+//   lexiferry_bench --child MODE EXPORT     one measurement in a fresh process, so that its
+//                                           peak working set is its own (used by the above)
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "bench/RealisticExport.h"
+#include "dict/CreateDictionaryFile.h"
+#include "dict/DictionaryFileSogou.h"
+#include "win/UniqueHandles.h"
+
+namespace {
+
+constexpr int Repeats = 3;  // the fastest of three runs of each measurement
+
+double Now()
+{
+    LARGE_INTEGER counter{};
+    LARGE_INTEGER frequency{};
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+PROCESS_MEMORY_COUNTERS MemoryCounters()
+{
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    return counters;
+}
+
+std::wstring TempDirectoryPath()
+{
+    wchar_t directory[MAX_PATH] = {};
+    const DWORD length = GetTempPathW(MAX_PATH, directory);
+    return length > 0 && length < MAX_PATH ? std::wstring(directory, length) : L".\\";
+}
+
+bool WriteWholeFile(const std::wstring& path, const void* data, DWORD size)
+{
+    win::unique_hfile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    return file && WriteFile(file.get(), data, size, &written, nullptr) && written == size;
+}
+
+// The Sogou file with its export already made: the staged export is copied into place, and
+// the clock starts when the engine takes over.
+class StagedSogouFile : public DictionaryFileSogou {
+public:
+    explicit StagedSogouFile(std::wstring staged)
+        : DictionaryFileSogou(DictionaryFileMode::Read), staged_(std::move(staged))
+    {
+    }
+    bool Export(const wchar_t* path) override
+    {
+        const bool copied = CopyFileW(staged_.c_str(), path, FALSE) != FALSE;
+        start = Now();
+        return copied;
+    }
+    double start = 0;
+
+private:
+    std::wstring staged_;
+};
+
+// The engine's path exactly as a transfer runs it, without the IME's own import.
+int MeasureEngine(const std::wstring& exportPath, bool writeEntries, std::size_t& written)
+{
+    StagedSogouFile source(exportPath);
+    if (!source.Open()) return 1;
+    std::unique_ptr<DictionaryFileBase> destination =
+        CreateDictionaryFile(IME_TYPE_KESTRIX, DictionaryFileMode::Write);
+    if (!destination) return 1;
+    DictionaryEntry entry;
+    written = 0;
+    while (source.ReadEntry(entry)) {
+        if (writeEntries && destination->WriteEntry(entry)) ++written;
+    }
+    std::printf("%.6f", Now() - source.start);
+    return 0;
+}
+
+// One read, one conversion, one write: what no reading of the same file can beat.
+int MeasureBound(const std::wstring& exportPath)
+{
+    const double start = Now();
+    win::unique_hfile file(CreateFileW(exportPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, 0, nullptr));
+    const DWORD size = file ? GetFileSize(file.get(), nullptr) : 0;
+    std::unique_ptr<char[]> content(new (std::nothrow) char[size]);
+    DWORD read = 0;
+    if (!content || !ReadFile(file.get(), content.get(), size, &read, nullptr) || read != size) {
+        return 1;
+    }
+    const auto* units = reinterpret_cast<const wchar_t*>(content.get()) + 1;  // past the mark
+    const int unitCount = static_cast<int>(size / 2 - 1);
+    // Code page 936 needs at most two bytes for a unit.
+    const int capacity = unitCount * 2;
+    std::unique_ptr<char[]> converted(new (std::nothrow) char[capacity]);
+    const int bytes = converted ? WideCharToMultiByte(CP_ACP, 0, units, unitCount, converted.get(),
+                                                      capacity, nullptr, nullptr)
+                                : 0;
+    if (bytes <= 0 || !WriteWholeFile(TempDirectoryPath() + L"bound.tmp", converted.get(),
+                                      static_cast<DWORD>(bytes))) {
+        return 1;
+    }
+    std::printf("%.6f", Now() - start);
+    DeleteFileW((TempDirectoryPath() + L"bound.tmp").c_str());
+    return 0;
+}
+
+// The one write per line that the import format's writer makes, alone: the whole content
+// converted at once beforehand, then written line by line.
+int MeasureLineWrites(const std::wstring& exportPath)
+{
+    std::string bytes;
+    {
+        win::unique_hfile file(CreateFileW(exportPath.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                           nullptr, OPEN_EXISTING, 0, nullptr));
+        const DWORD size = file ? GetFileSize(file.get(), nullptr) : 0;
+        std::wstring units(size / 2, L'\0');
+        DWORD read = 0;
+        if (!ReadFile(file.get(), units.data(), size, &read, nullptr)) return 1;
+        const int length =
+            WideCharToMultiByte(CP_ACP, 0, units.data() + 1, static_cast<int>(units.size() - 1),
+                                nullptr, 0, nullptr, nullptr);
+        bytes.resize(static_cast<std::size_t>(length));
+        WideCharToMultiByte(CP_ACP, 0, units.data() + 1, static_cast<int>(units.size() - 1),
+                            bytes.data(), length, nullptr, nullptr);
+    }
+    win::unique_hfile out(CreateFileW((TempDirectoryPath() + L"lines.tmp").c_str(), GENERIC_WRITE,
+                                      0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    const double start = Now();
+    for (std::size_t begin = 0; begin < bytes.size();) {
+        std::size_t end = bytes.find('\n', begin);
+        end = end == std::string::npos ? bytes.size() : end + 1;
+        DWORD written = 0;
+        WriteFile(out.get(), bytes.data() + begin, static_cast<DWORD>(end - begin), &written,
+                  nullptr);
+        begin = end;
+    }
+    std::printf("%.6f", Now() - start);
+    out.reset();
+    DeleteFileW((TempDirectoryPath() + L"lines.tmp").c_str());
+    return 0;
+}
+
+int RunChild(const std::wstring& mode, const std::wstring& exportPath)
+{
+    const PROCESS_MEMORY_COUNTERS idle = MemoryCounters();
+    std::size_t written = 0;
+    int result = 1;
+    if (mode == L"engine") result = MeasureEngine(exportPath, true, written);
+    if (mode == L"read") result = MeasureEngine(exportPath, false, written);
+    if (mode == L"bound") result = MeasureBound(exportPath);
+    if (mode == L"lines") result = MeasureLineWrites(exportPath);
+    const PROCESS_MEMORY_COUNTERS after = MemoryCounters();
+    std::printf(" %zu %zu %zu\n", written, static_cast<std::size_t>(after.PeakWorkingSetSize),
+                static_cast<std::size_t>(idle.WorkingSetSize));
+    return result;
+}
+
+struct ChildResult {
+    double seconds = 0;
+    std::size_t written = 0;
+    std::size_t peakWorkingSet = 0;
+    std::size_t idleWorkingSet = 0;
+};
+
+bool RunMeasurement(const std::wstring& mode, const std::wstring& exportPath, ChildResult& result)
+{
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring commandLine =
+        L"\"" + std::wstring(self) + L"\" --child " + mode + L" \"" + exportPath + L"\"";
+
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) return false;
+    win::unique_handle reader(readEnd);
+    win::unique_handle writer(writeEnd);
+    SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writer.get();
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return false;
+    }
+    win::unique_handle processHandle(process.hProcess);
+    win::unique_handle threadHandle(process.hThread);
+    writer.reset();
+
+    std::string output;
+    char buffer[256];
+    DWORD read = 0;
+    while (ReadFile(reader.get(), buffer, sizeof(buffer), &read, nullptr) && read != 0) {
+        output.append(buffer, read);
+    }
+    WaitForSingleObject(processHandle.get(), INFINITE);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(processHandle.get(), &exitCode);
+    return exitCode == 0 &&
+           std::sscanf(output.c_str(), "%lf %zu %zu %zu", &result.seconds, &result.written,
+                       &result.peakWorkingSet, &result.idleWorkingSet) == 4;
+}
+
+// The fastest of the repeats; the working sets of the fastest run.
+bool Measure(const std::wstring& mode, const std::wstring& exportPath, ChildResult& best)
+{
+    for (int i = 0; i < Repeats; ++i) {
+        ChildResult result;
+        if (!RunMeasurement(mode, exportPath, result)) return false;
+        if (i == 0 || result.seconds < best.seconds) best = result;
+    }
+    return true;
+}
+
+double MiB(std::size_t bytes)
+{
+    return static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
+
+int RunBenchmark(const std::vector<std::size_t>& sizes)
+{
+    // A directory of our own for the exports and the dictionary files, inherited by the
+    // children: nothing else in the prefix sees "sogou.tmp" or "kestrix.tmp" appear.
+    const std::wstring directory =
+        TempDirectoryPath() + L"lexiferry-bench-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(directory.c_str(), nullptr);
+    SetEnvironmentVariableW(L"TEMP", directory.c_str());
+    SetEnvironmentVariableW(L"TMP", directory.c_str());
+
+    std::printf(
+        "| Entries | Export | Written | Engine | Entries/s | Bound | Ratio to bound "
+        "| Read and parse only | One write per line only | Peak working set "
+        "| Idle working set | Aim: 2 × export + 16 MiB |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    int status = 0;
+    for (std::size_t entries : sizes) {
+        const bench::RealisticExport generated = bench::MakeRealisticExport(entries);
+        const std::wstring exportPath =
+            directory + L"\\export-" + std::to_wstring(entries) + L".txt";
+        if (!WriteWholeFile(exportPath, generated.bytes.data(),
+                            static_cast<DWORD>(generated.bytes.size()))) {
+            std::fprintf(stderr, "cannot write the export of %zu entries\n", entries);
+            return 1;
+        }
+        ChildResult engine;
+        ChildResult bound;
+        ChildResult read;
+        ChildResult lines;
+        if (!Measure(L"bound", exportPath, bound) || !Measure(L"engine", exportPath, engine) ||
+            !Measure(L"read", exportPath, read) || !Measure(L"lines", exportPath, lines)) {
+            std::fprintf(stderr, "a measurement of %zu entries failed\n", entries);
+            return 1;
+        }
+        if (engine.written != generated.transferable) {
+            std::fprintf(stderr, "%zu entries written, %zu expected\n", engine.written,
+                         generated.transferable);
+            status = 1;
+        }
+        const double size = MiB(generated.bytes.size());
+        std::printf(
+            "| %zu | %.1f MiB | %zu | %.3f s | %.0f | %.3f s | %.1f× | %.3f s | %.3f s "
+            "| %.1f MiB | %.1f MiB | %.1f MiB |\n",
+            entries, size, engine.written, engine.seconds,
+            static_cast<double>(entries) / engine.seconds, bound.seconds,
+            engine.seconds / bound.seconds, read.seconds, lines.seconds, MiB(engine.peakWorkingSet),
+            MiB(engine.idleWorkingSet), 2 * size + 16);
+        std::fflush(stdout);
+        DeleteFileW(exportPath.c_str());
+    }
+    RemoveDirectoryW(directory.c_str());
+    return status;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc == 4 && std::wcscmp(argv[1], L"--child") == 0) return RunChild(argv[2], argv[3]);
+    std::vector<std::size_t> sizes;
+    for (int i = 1; i < argc; ++i) {
+        const long long value = std::wcstoll(argv[i], nullptr, 10);
+        if (value <= 0) {
+            std::fprintf(stderr, "usage: lexiferry_bench [entry counts...]\n");
+            return 2;
+        }
+        sizes.push_back(static_cast<std::size_t>(value));
+    }
+    if (sizes.empty()) sizes = {10000, 100000, 1000000};
+    return RunBenchmark(sizes);
+}
