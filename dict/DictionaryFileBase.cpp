@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <cwchar>
 #include <new>
 
@@ -135,22 +136,19 @@ bool DictionaryFileBase::ReadLine(std::wstring& line)
 
 bool DictionaryFileBase::ReadEntry(DictionaryEntry& entry)
 {
-    std::wstring line;
-    std::wstring pinyin;
-    std::wstring word;
-    std::int32_t weight = 0;
     for (;;) {
-        pinyin.clear();
-        word.clear();
-        weight = 0;
-        if (!ReadLine(line)) {
+        pinyinScratch.clear();
+        wordScratch.clear();
+        std::int32_t weight = 0;
+        if (!ReadLine(lineScratch)) {
             readStatus = ReadStatusExhausted;
             return false;
         }
-        switch (ParseLine(line, pinyin, word, weight)) {
+        switch (ParseLine(lineScratch, pinyinScratch, wordScratch, weight)) {
             case ParseLineResult::Parsed:
-                entry.pinyin = std::move(pinyin);
-                entry.word = std::move(word);
+                // Copied, not moved: the entry and the scratch strings both keep their room.
+                entry.pinyin.assign(pinyinScratch);
+                entry.word.assign(wordScratch);
                 entry.weight = weight;
                 return true;
             case ParseLineResult::Malformed:
@@ -163,12 +161,19 @@ bool DictionaryFileBase::ReadEntry(DictionaryEntry& entry)
     }
 }
 
+bool DictionaryFileBase::ReserveConverted(std::size_t size)
+{
+    if (size <= convertedCapacity) return true;
+    converted.reset(new (std::nothrow) char[size]);
+    convertedCapacity = converted ? size : 0;
+    return converted != nullptr;
+}
+
 bool DictionaryFileBase::WriteText(const std::wstring& text)
 {
     if (!file) return false;
     const wchar_t* units = text.data();
     const int unitCount = static_cast<int>(text.size());
-    std::unique_ptr<char[]> converted;
     const void* bytes = nullptr;
     DWORD byteCount = 0;
 
@@ -188,16 +193,18 @@ bool DictionaryFileBase::WriteText(const std::wstring& text)
             flags = WC_NO_BEST_FIT_CHARS;
             usedDefaultOut = &usedDefault;
         }
-        const int size =
-            WideCharToMultiByte(codePage, flags, units, unitCount, nullptr, 0, nullptr, nullptr);
-        if (size <= 0) return false;
-        converted.reset(new (std::nothrow) char[size]);
-        if (!converted) return false;
-        if (WideCharToMultiByte(codePage, flags, units, unitCount, converted.get(), size, nullptr,
-                                usedDefaultOut) != size ||
-            usedDefault) {
+        // One conversion into a buffer that is large enough for any text of this length
+        // (a UTF-16 unit never takes more than three bytes in UTF-8 or an ANSI code page),
+        // rather than a first pass to learn the size: this runs once per entry.
+        constexpr std::size_t maxBytesPerUnit = 3;
+        if (unitCount == 0 || text.size() > INT_MAX / maxBytesPerUnit ||
+            !ReserveConverted(text.size() * maxBytesPerUnit)) {
             return false;
         }
+        const int size =
+            WideCharToMultiByte(codePage, flags, units, unitCount, converted.get(),
+                                static_cast<int>(convertedCapacity), nullptr, usedDefaultOut);
+        if (size <= 0 || usedDefault) return false;
         bytes = converted.get();
         byteCount = static_cast<DWORD>(size);
     }

@@ -57,6 +57,8 @@ private:
     // Replaces UTF-8 content after its mark by the same text in UTF-16LE.
     bool DecodeUtf8Content();
     std::uint32_t UnitCount() const { return contentSize / 2; }
+    // Makes the conversion buffer hold at least size bytes; false when it can't be had.
+    bool ReserveConverted(std::size_t size);
     wchar_t UnitAt(std::uint32_t index) const;
 
     wchar_t path[PathCapacity] = {};
@@ -67,4 +69,12 @@ private:
     TextEncoding encoding = TextEncoding::Utf16;
     win::unique_hfile file;
     DictionaryFileMode mode;
+
+    // Kept from one entry to the next so that a long transfer does not allocate per line:
+    // the line being parsed and its fields, and the bytes of the text being written.
+    std::wstring lineScratch;
+    std::wstring pinyinScratch;
+    std::wstring wordScratch;
+    std::unique_ptr<char[]> converted;
+    std::size_t convertedCapacity = 0;
 };

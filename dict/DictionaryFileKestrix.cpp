@@ -49,9 +49,7 @@ bool DictionaryFileKestrix::WriteEntry(const DictionaryEntry& entry)
 {
     if (!IsTransferable(entry)) return false;
     if (HasControlCharacter(entry.word) || HasControlCharacter(entry.pinyin)) return false;
-    std::wstring line;
-    line.reserve(entry.word.size() + entry.pinyin.size() + 5);
-    line += entry.word;
+    line.assign(entry.word);
     line += L"\t1\t";
     line += entry.pinyin;
     line += L"\r\n";

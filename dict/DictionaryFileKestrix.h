@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "dict/DictionaryFileBase.h"
 
 inline constexpr UINT KestrixImportEscape = 0x800;
@@ -17,6 +19,9 @@ public:
     // Writes the entry as one line when it passes IsTransferable and holds no control
     // character that would break the line structure.
     bool WriteEntry(const DictionaryEntry& entry) override;
+
+private:
+    std::wstring line;  // kept between entries: no allocation per line written
 };
 
 // Sends escape KestrixImportEscape with path to the first installed layout whose IME file is
