@@ -182,8 +182,10 @@ bool DictionaryFileBase::WriteText(const std::wstring& text)
         bytes = units;
         byteCount = static_cast<DWORD>(text.size() * sizeof(wchar_t));
     } else {
+        // UTF-8 holds every character; only a lone surrogate has none, and it must fail
+        // rather than become U+FFFD.
         UINT codePage = CP_UTF8;
-        DWORD flags = 0;
+        DWORD flags = WC_ERR_INVALID_CHARS;
         BOOL usedDefault = FALSE;
         BOOL* usedDefaultOut = nullptr;
         if (encoding == TextEncoding::Ansi && GetACP() != CP_UTF8) {

@@ -162,6 +162,18 @@ TEST(DictionaryFile, AnsiRefusesTextTheCodePageCannotHoldExactly)
     EXPECT_EQ("\xC4\xE3\xBA\xC3", testsupport::ReadFileBytes(temp.Directory() + L"fixture.tmp"));
 }
 
+TEST(DictionaryFile, Utf8RefusesALoneSurrogateInsteadOfReplacingIt)
+{
+    testsupport::ProcessTempDirectory temp;
+    FixtureFile file("", DictionaryFileMode::Write);
+    file.UseEncoding(TextEncoding::Utf8);
+    ASSERT_TRUE(file.Open());
+    ASSERT_TRUE(file.WriteText(L"\xD840\xDC00"));  // a whole pair: U+20000
+    EXPECT_FALSE(file.WriteText(L"a\xD840"));
+    EXPECT_FALSE(file.WriteText(L"\xDC00" L"b"));
+    EXPECT_EQ("\xF0\xA0\x80\x80", testsupport::ReadFileBytes(temp.Directory() + L"fixture.tmp"));
+}
+
 TEST(DictionaryFile, PathsThatDoNotFitMakeOpenFail)
 {
     // 252 units of directory fit the temporary directory but not with a file name after it.
