@@ -4,6 +4,7 @@
 
 #include "app/Transform.h"
 #include "app/TransformQueue.h"
+#include "res/WindowTexts.h"
 #include "ui/MainWnd.h"
 
 LRESULT MainWnd::OnSync(UINT, WPARAM, LPARAM, bool&)
@@ -11,8 +12,7 @@ LRESULT MainWnd::OnSync(UINT, WPARAM, LPARAM, bool&)
     std::vector<IME_TYPE> selected;
     panel.CollectCheckedTypes(selected);
     if (selected.size() < 2) {
-        ::MessageBoxW(hwnd(), L"抱歉，无法导入，目前只支持指定输入法词库同步", L"输入法同步工具",
-                      MB_OK);
+        ::MessageBoxW(hwnd(), SyncRefusalText, SyncRefusalCaption, MB_OK);
         return 0;
     }
     // Only Kestrix and Sogou can be selected, and the one direction the program knows is

@@ -3,6 +3,7 @@
 
 #include "app/TransformQueue.h"
 #include "ime/IMECatalogue.h"
+#include "res/WindowTexts.h"
 #include "ui/MainWnd.h"
 #include "win/UniqueHandles.h"
 
@@ -17,7 +18,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
 
     MainWnd mainWnd;
     const RECT rect{0, 0, 500, MainWnd::HeightFor(detectedImeCount)};
-    if (mainWnd.Create(rect, L"Lexiferry", WS_SYSMENU, WS_EX_APPWINDOW) == nullptr) return 1;
+    if (mainWnd.Create(rect, MainWindowTitle, WS_SYSMENU, WS_EX_APPWINDOW) == nullptr) return 1;
 
     // Started before the window is shown, with the window as the receiver of its outcome
     // messages. Never freed and never joined: closing the window must not wait for a

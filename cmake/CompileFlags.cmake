@@ -8,6 +8,8 @@ target_compile_features(lexiferry_flags INTERFACE cxx_std_20)
 
 if(MSVC)
   target_compile_options(lexiferry_flags INTERFACE /W4 /WX /utf-8 /permissive- /EHsc)
+  # The manifest comes from the resource script; the linker must not add a second one.
+  target_link_options(lexiferry_flags INTERFACE /MANIFEST:NO)
 else()
   target_compile_options(lexiferry_flags INTERFACE -Wall -Wextra -Wpedantic -Werror)
   # The executables import only system DLLs: no libstdc++ or winpthread DLL beside them.

@@ -102,11 +102,24 @@ Program::~Program()
 bool Program::Start()
 {
     std::wstring commandLine = L"\"" + BuildPath(L"lexiferry.exe") + L"\"";
+    // The program and the export tool it starts write to NUL, not to the test's output: under
+    // Wine a child otherwise holds CTest's pipe, and a child that lingers in its teardown
+    // after reporting its exit code would keep CTest waiting for the test's end.
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    win::unique_hfile nul(::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                                        OPEN_EXISTING, 0, nullptr));
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
+    BOOL inherit = FALSE;
+    if (nul) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = startup.hStdOutput = startup.hStdError = nul.get();
+        inherit = TRUE;
+    }
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info)) {
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, inherit, 0, nullptr,
+                          nullptr, &startup, &info)) {
         return false;
     }
     ::CloseHandle(info.hThread);
