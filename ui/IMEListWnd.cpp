@@ -1,5 +1,7 @@
 #include "ui/IMEListWnd.h"
 
+#include <algorithm>
+
 #include "ime/IMECatalogue.h"
 #include "res/Resource.h"
 #include "res/StatusTexts.h"
@@ -61,14 +63,12 @@ LRESULT IMEListWnd::OnCreate(UINT, WPARAM, LPARAM, bool&)
     checkedLockedBitmap.reset(::LoadBitmapW(module, MAKEINTRESOURCEW(IDB_BOX_CHECKED_LOCKED)));
 
     // The count that sized the main window, so the boxes always fit the panel.
-    const int count = detectedImeCount < static_cast<int>(IMECatalogue.size())
-                          ? detectedImeCount
-                          : static_cast<int>(IMECatalogue.size());
+    const int count = std::min(detectedImeCount, static_cast<int>(IMECatalogue.size()));
     for (int i = 0; i < count; ++i) {
         const IME_INFO& info = IMECatalogue[static_cast<size_t>(i)];
         auto box = std::make_unique<CCheckBoxBtn>();
         box->Create(hwnd(), nullptr, info.name.c_str(), 0, ID_SYNC);
-        if (info.type == IME_TYPE_KESTRIX || info.type == IME_TYPE_SOGOU) box->SetChecked(true);
+        if (IsTransferCapable(info.type)) box->SetChecked(true);
         box->SetBitmaps(uncheckedBitmap.get(), checkedBitmap.get(), checkedLockedBitmap.get());
         if (!info.supported) box->SetLocked(true);
         box->MoveTo(i % 2 == 0 ? 50 : 240, 50 + 38 * (i / 2));
@@ -76,10 +76,10 @@ LRESULT IMEListWnd::OnCreate(UINT, WPARAM, LPARAM, bool&)
         boxes.push_back(std::move(box));
     }
 
-    // The system owns the region once it is the window's.
-    const HRGN region = ::CreateRoundRectRgn(placement.left, placement.top, placement.right,
-                                             placement.bottom, 10, 10);
-    if (region != nullptr && !::SetWindowRgn(hwnd(), region, TRUE)) ::DeleteObject(region);
+    // The system owns the region once it is the window's; until then it is ours.
+    win::unique_hrgn region(::CreateRoundRectRgn(placement.left, placement.top, placement.right,
+                                                 placement.bottom, 10, 10));
+    if (region && ::SetWindowRgn(hwnd(), region.get(), TRUE)) region.release();
     return 0;
 }
 

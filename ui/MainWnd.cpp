@@ -14,7 +14,7 @@ const MessageEntry<MainWnd> MainWnd::Messages[] = {
     OnMessage<MainWnd>(WM_TRANSFORM_SUCCEEDED, &MainWnd::OnTransformSucceeded),
     OnMessage<MainWnd>(WM_TRANSFORM_FAILED, &MainWnd::OnTransformFailed),
     OnCommand<MainWnd>(ID_SYNC, BN_CLICKED, &MainWnd::OnSync),
-    OnCommand<MainWnd>(ID_CLOSE, BN_CLICKED, &MainWnd::OnCloseCommand),
+    OnCommand<MainWnd>(ID_CLOSE, BN_CLICKED, &MainWnd::OnClose),
 };
 
 const WindowClass& MainWnd::Class()
@@ -135,12 +135,6 @@ LRESULT MainWnd::OnTransformSucceeded(UINT, WPARAM, LPARAM, bool&)
 LRESULT MainWnd::OnTransformFailed(UINT, WPARAM, LPARAM, bool&)
 {
     ShowOutcome(false);
-    return 0;
-}
-
-LRESULT MainWnd::OnCloseCommand(UINT, WPARAM, LPARAM, bool&)
-{
-    ::DestroyWindow(hwnd());
     return 0;
 }
 

@@ -29,6 +29,7 @@ private:
     unique_himagelist LoadStrip(int id) const;
 
     LRESULT OnCreate(UINT, WPARAM, LPARAM, bool&);
+    // The close box, Alt+F4, and the cancel and OK buttons all end the window.
     LRESULT OnClose(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, bool&);
@@ -37,7 +38,6 @@ private:
     LRESULT OnTransformFailed(UINT, WPARAM, LPARAM, bool&);
     // The sync command: starts the one transfer of the run.
     LRESULT OnSync(UINT, WPARAM, LPARAM, bool&);
-    LRESULT OnCloseCommand(UINT, WPARAM, LPARAM, bool&);
 
     static const MessageEntry<MainWnd> Messages[];
 

@@ -17,6 +17,7 @@
 
 #include <string>
 
+#include "tests/support/FileBytes.h"
 #include "win/UniqueHandles.h"
 
 namespace {
@@ -30,37 +31,14 @@ std::wstring OwnDirectory()
     return directory.substr(0, directory.find_last_of(L'\\') + 1);
 }
 
-bool WriteBytes(const std::wstring& path, const void* data, DWORD size)
-{
-    win::unique_hfile file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    if (!file) return false;
-    DWORD written = 0;
-    return size == 0 || (WriteFile(file.get(), data, size, &written, nullptr) && written == size);
-}
-
-std::string ReadBytes(const std::wstring& path)
-{
-    win::unique_hfile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                       OPEN_EXISTING, 0, nullptr));
-    if (!file) return {};
-    DWORD size = GetFileSize(file.get(), nullptr);
-    if (size == INVALID_FILE_SIZE) return {};
-    std::string bytes(size, '\0');
-    DWORD read = 0;
-    if (size != 0 && !ReadFile(file.get(), bytes.data(), size, &read, nullptr)) return {};
-    bytes.resize(read);
-    return bytes;
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     const std::wstring directory = OwnDirectory();
     const wchar_t* commandLine = GetCommandLineW();
-    WriteBytes(directory + L"sgtool.cmdline", commandLine,
-               static_cast<DWORD>(wcslen(commandLine) * sizeof(wchar_t)));
+    testsupport::WriteFileBytes(directory + L"sgtool.cmdline", commandLine,
+                                static_cast<DWORD>(wcslen(commandLine) * sizeof(wchar_t)));
 
     const std::wstring ini = directory + L"sgtool.ini";
     const UINT write = GetPrivateProfileIntW(L"sgtool", L"write", 1, ini.c_str());
@@ -81,16 +59,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     const bool existed =
         wellFormed && GetFileAttributesW(exportPath.c_str()) != INVALID_FILE_ATTRIBUTES;
     const std::string log = existed ? "exportExisted=1\r\n" : "exportExisted=0\r\n";
-    WriteBytes(directory + L"sgtool.log", log.data(), static_cast<DWORD>(log.size()));
+    testsupport::WriteFileBytes(directory + L"sgtool.log", log);
     if (!wellFormed) return 2;
 
     if (delayMs != 0) Sleep(delayMs);
     if (write != 0) {
-        std::string content = ReadBytes(directory + L"sgtool.out");
+        std::string content = testsupport::ReadFileBytes(directory + L"sgtool.out");
         if (writeLimit >= 0 && static_cast<std::size_t>(writeLimit) < content.size()) {
             content.resize(static_cast<std::size_t>(writeLimit));
         }
-        WriteBytes(exportPath, content.data(), static_cast<DWORD>(content.size()));
+        testsupport::WriteFileBytes(exportPath, content);
     }
     if (crash != 0) {
         volatile int* nowhere = nullptr;

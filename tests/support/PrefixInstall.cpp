@@ -77,32 +77,6 @@ std::wstring StandinDirectory()
     return directory + L"\\standins\\";
 }
 
-std::string ReadFileBytes(const std::wstring& path)
-{
-    win::unique_hfile file(CreateFileW(path.c_str(), GENERIC_READ,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file) return {};
-    DWORD size = GetFileSize(file.get(), nullptr);
-    if (size == INVALID_FILE_SIZE) return {};
-    std::string bytes(size, '\0');
-    DWORD read = 0;
-    if (size != 0 && !ReadFile(file.get(), bytes.data(), size, &read, nullptr)) return {};
-    bytes.resize(read);
-    return bytes;
-}
-
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
-{
-    win::unique_hfile file(
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    if (!file) return false;
-    DWORD written = 0;
-    return bytes.empty() || (WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                                       &written, nullptr) &&
-                             written == bytes.size());
-}
-
 bool FileExists(const std::wstring& path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -31,13 +31,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/FileBytes.h"
+
 namespace testsupport {
 
 // The directory holding the built stand-ins, as a Windows path with a trailing backslash.
 std::wstring StandinDirectory();
 
-std::string ReadFileBytes(const std::wstring& path);
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
 // Deletes a directory with everything below it. Missing is fine.
 void RemoveDirectoryTree(const std::wstring& directory);

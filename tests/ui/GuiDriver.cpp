@@ -52,6 +52,18 @@ void MoveTo(POINT point)
     }
 }
 
+// Pixels as RGBQUADs, first row at the top: what the comparisons index into.
+BITMAPINFO TopDown32BitFormat(int width, int height)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    return info;
+}
+
 }  // namespace
 
 LayoutInstall::LayoutInstall(std::vector<std::pair<std::wstring, std::wstring>> layouts)
@@ -323,12 +335,7 @@ void ScreenCapture::Grab(HWND window, const RECT& part)
 
     const HDC screen = ::GetDC(nullptr);
     win::unique_hdc memory(::CreateCompatibleDC(screen));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = TopDown32BitFormat(width_, height_);
     void* bits = nullptr;
     win::unique_hbitmap dib(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (dib && bits != nullptr) {
@@ -417,12 +424,7 @@ std::vector<RGBQUAD> BitmapPixels(HBITMAP bitmap, int& width, int& height)
     if (bitmap == nullptr || !::GetObjectW(bitmap, sizeof(info), &info)) return {};
     width = info.bmWidth;
     height = info.bmHeight;
-    BITMAPINFO request{};
-    request.bmiHeader.biSize = sizeof(request.bmiHeader);
-    request.bmiHeader.biWidth = width;
-    request.bmiHeader.biHeight = -height;
-    request.bmiHeader.biPlanes = 1;
-    request.bmiHeader.biBitCount = 32;
+    BITMAPINFO request = TopDown32BitFormat(width, height);
     std::vector<RGBQUAD> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
     const HDC screen = ::GetDC(nullptr);
     const int rows = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(),
