@@ -206,6 +206,8 @@ bool RunMeasurement(const std::wstring& mode, const std::wstring& exportPath, Ch
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                         &startup, &process)) {
+        std::fprintf(stderr, "cannot start the %ls measurement: error %lu\n", mode.c_str(),
+                     GetLastError());
         return false;
     }
     win::unique_handle processHandle(process.hProcess);
@@ -221,9 +223,14 @@ bool RunMeasurement(const std::wstring& mode, const std::wstring& exportPath, Ch
     WaitForSingleObject(processHandle.get(), INFINITE);
     DWORD exitCode = 1;
     GetExitCodeProcess(processHandle.get(), &exitCode);
-    return exitCode == 0 &&
-           std::sscanf(output.c_str(), "%lf %zu %zu %zu", &result.seconds, &result.written,
-                       &result.peakWorkingSet, &result.idleWorkingSet) == 4;
+    if (exitCode == 0 && std::sscanf(output.c_str(), "%lf %zu %zu %zu", &result.seconds,
+                                     &result.written, &result.peakWorkingSet,
+                                     &result.idleWorkingSet) == 4) {
+        return true;
+    }
+    std::fprintf(stderr, "the %ls measurement ended with 0x%lX and printed \"%s\"\n", mode.c_str(),
+                 exitCode, output.c_str());
+    return false;
 }
 
 // The fastest of the repeats; the working sets of the fastest run.

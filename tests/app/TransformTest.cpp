@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 #include "tests/app/TransferFixture.h"
 #include "tests/support/PrefixInstall.h"
@@ -124,6 +125,7 @@ TEST_F(TransformEndToEnd, ExportWithoutEntriesReportsOnStandardOutput)
     for (const std::string& content :
          {std::string(), std::string("\xFF\xFE"), testsupport::Utf16Export({L";only comments"}),
           testsupport::Utf16Export({L"'de \x7684", L"'T'xu T\x6064", L"broken"})}) {
+        SCOPED_TRACE("an export of " + std::to_string(content.size()) + " bytes");
         sogou.SetExport(content);
         EXPECT_FALSE(RunJob());
         EXPECT_EQ(FailureLine, printed);
