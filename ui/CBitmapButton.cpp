@@ -84,12 +84,6 @@ void CBitmapButton::SizeToFrame()
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void CBitmapButton::RepaintNow()
-{
-    ::InvalidateRect(hwnd(), nullptr, TRUE);
-    ::UpdateWindow(hwnd());
-}
-
 void CBitmapButton::SetPressed(bool value)
 {
     if (state.pressed == value) return;

@@ -34,7 +34,6 @@ public:
 private:
     static const WindowClass& Class();
     void SizeToFrame();
-    void RepaintNow();
     void SetPressed(bool value);
 
     LRESULT OnCreate(UINT, WPARAM, LPARAM, bool&);

@@ -61,13 +61,6 @@ void CCheckBoxBtn::MoveTo(int x, int y)
     ::MoveWindow(hwnd(), x, y, client.right - client.left, client.bottom - client.top, TRUE);
 }
 
-void CCheckBoxBtn::RepaintNow()
-{
-    if (hwnd() == nullptr) return;
-    ::InvalidateRect(hwnd(), nullptr, TRUE);
-    ::UpdateWindow(hwnd());
-}
-
 LRESULT CCheckBoxBtn::OnLButtonDown(UINT, WPARAM, LPARAM, bool&)
 {
     // Consumed: the system button never sees a whole click, so it neither captures the

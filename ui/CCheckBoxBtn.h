@@ -34,7 +34,6 @@ private:
 
     static const WindowClass& Class();
     int DrawingState() const noexcept { return !checked ? 0 : (locked ? 2 : 1); }
-    void RepaintNow();
 
     LRESULT OnPaint(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnLButtonDown(UINT, WPARAM, LPARAM, bool&);

@@ -51,8 +51,7 @@ void IMEListWnd::ShowResult(bool outcome)
 void IMEListWnd::HideBoxesAndRepaint()
 {
     for (const auto& box : boxes) ::ShowWindow(box->hwnd(), SW_HIDE);
-    ::InvalidateRect(hwnd(), nullptr, TRUE);
-    ::UpdateWindow(hwnd());
+    RepaintNow();
 }
 
 LRESULT IMEListWnd::OnCreate(UINT, WPARAM, LPARAM, bool&)

@@ -49,27 +49,27 @@ LRESULT MainWnd::OnCreate(UINT, WPARAM, LPARAM, bool&)
     ::SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
     titleBitmap.reset(::LoadBitmapW(ModuleInstance(), MAKEINTRESOURCEW(IDB_TITLE)));
 
-    unique_himagelist cancelStrip = LoadStrip(IDB_CANCEL_STRIP);
-    unique_himagelist syncStrip = LoadStrip(IDB_SYNC_STRIP);
+    PlaceButton(cancelButton, {width / 2 + 30, bottom - 58, width - 70, bottom - 25}, ID_CLOSE,
+                IDB_CANCEL_STRIP, 2, 1);
+    PlaceButton(syncButton, {70, bottom - 58, width / 2 - 10, bottom - 25}, ID_SYNC,
+                IDB_SYNC_STRIP, 2, 1);
 
-    cancelButton.Create(hwnd(), {width / 2 + 30, bottom - 58, width - 70, bottom - 25}, ID_CLOSE);
-    ::ShowWindow(cancelButton.hwnd(), SW_SHOW);
-    cancelButton.AssignStrip(std::move(cancelStrip));
-    cancelButton.AssignFrames(0, 2, 1, 0);
-
-    syncButton.Create(hwnd(), {70, bottom - 58, width / 2 - 10, bottom - 25}, ID_SYNC);
-    ::ShowWindow(syncButton.hwnd(), SW_SHOW);
-    syncButton.AssignStrip(std::move(syncStrip));
-    syncButton.AssignFrames(0, 2, 1, 0);
-
-    const int rows = detectedImeCount / 2 + detectedImeCount % 2;
-    panel.placement = {0, 0, 460, 30 * rows + 98};
+    panel.placement = {0, 0, 460, 30 * RowsFor(detectedImeCount) + 98};
     panel.Create(hwnd(), ID_SYNC);
     ::ShowWindow(panel.hwnd(), SW_SHOW);
-    ::MoveWindow(panel.hwnd(), 18, 64, 460, 30 * rows + 98, TRUE);
+    ::MoveWindow(panel.hwnd(), 18, 64, panel.placement.right, panel.placement.bottom, TRUE);
 
     CentreOnWorkArea();
     return 1;
+}
+
+void MainWnd::PlaceButton(CBitmapButton& button, const RECT& rect, UINT id, int stripId,
+                          int pressedFrame, int focusedFrame)
+{
+    button.Create(hwnd(), rect, id);
+    button.AssignStrip(LoadStrip(stripId));
+    button.AssignFrames(0, pressedFrame, focusedFrame, 0);
+    ::ShowWindow(button.hwnd(), SW_SHOW);
 }
 
 void MainWnd::CentreOnWorkArea()
@@ -148,8 +148,7 @@ void MainWnd::ShowOutcome(bool succeeded)
     if (okButton.hwnd() != nullptr) return;
     const int width = clientRect.right - clientRect.left;
     const int bottom = clientRect.bottom;
-    okButton.Create(hwnd(), {width / 2 - 60, bottom - 58, width / 2 + 60, bottom - 25}, ID_CLOSE);
-    okButton.AssignStrip(LoadStrip(IDB_OK_STRIP));
-    okButton.AssignFrames(0, CBitmapButton::Unset, CBitmapButton::Unset, CBitmapButton::Unset);
-    ::ShowWindow(okButton.hwnd(), SW_SHOW);
+    // One look in every state.
+    PlaceButton(okButton, {width / 2 - 60, bottom - 58, width / 2 + 60, bottom - 25}, ID_CLOSE,
+                IDB_OK_STRIP, CBitmapButton::Unset, CBitmapButton::Unset);
 }

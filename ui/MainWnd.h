@@ -12,8 +12,10 @@ class MainWnd : public Window {
 public:
     MainWnd() = default;
 
-    // The outer height for a number of detected IMEs: two boxes share a row of 30 pixels.
-    static int HeightFor(int imeCount) noexcept { return (imeCount / 2 + imeCount % 2 + 9) * 30; }
+    // Two boxes share a row.
+    static int RowsFor(int imeCount) noexcept { return imeCount / 2 + imeCount % 2; }
+    // The outer height for a number of detected IMEs: a row takes 30 pixels.
+    static int HeightFor(int imeCount) noexcept { return (RowsFor(imeCount) + 9) * 30; }
 
     // Creates the top-level window; it centres itself on its monitor's work area.
     HWND Create(const RECT& rect, const wchar_t* title, DWORD style, DWORD exStyle);
@@ -27,6 +29,9 @@ private:
     static const WindowClass& Class();
     void CentreOnWorkArea();
     unique_himagelist LoadStrip(int id) const;
+    // Creates and shows one of the bottom buttons with its frame strip and frame indices.
+    void PlaceButton(CBitmapButton& button, const RECT& rect, UINT id, int stripId,
+                     int pressedFrame, int focusedFrame);
 
     LRESULT OnCreate(UINT, WPARAM, LPARAM, bool&);
     // The close box, Alt+F4, and the cancel and OK buttons all end the window.

@@ -68,6 +68,13 @@ HWND Window::CreateWindowOfClass(const WindowClass& windowClass, HWND parent, co
     return hwnd;
 }
 
+void Window::RepaintNow()
+{
+    if (hwnd_ == nullptr) return;
+    ::InvalidateRect(hwnd_, nullptr, TRUE);
+    ::UpdateWindow(hwnd_);
+}
+
 LRESULT Window::BaseProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     return ::CallWindowProcW(baseProc_, hwnd_, message, wParam, lParam);

@@ -96,6 +96,10 @@ protected:
     // What the class's own procedure does with a message.
     LRESULT BaseProc(UINT message, WPARAM wParam, LPARAM lParam);
 
+    // Paints the whole window now rather than when the queue next runs dry: a look that
+    // changes in the middle of a click must show at once.
+    void RepaintNow();
+
     template <typename T>
     static bool Dispatch(T& self, std::span<const MessageEntry<T>> table, UINT message,
                          WPARAM wParam, LPARAM lParam, LRESULT& result)
