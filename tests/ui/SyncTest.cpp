@@ -48,6 +48,16 @@ protected:
         EXPECT_TRUE(ShowsText(parts.panel, 30, 30, StatusTexts[1], SentenceFont()));
     }
 
+    // A sync whose export takes 30 s: the window stays in its syncing state meanwhile.
+    void StartASlowSync()
+    {
+        sogou.SetExportLines({L"'ni'hao 你好"});
+        sogou.SetBehaviour({.delayMs = 30000});
+        Open();
+        Click(parts.sync, 66, 20);
+        ExpectSyncing();
+    }
+
     void ExpectFinished(bool succeeded)
     {
         ASSERT_TRUE(WaitForOutcome());
@@ -113,11 +123,7 @@ TEST_F(Sync, AFailedExportShowsTheFailureSentence)
 
 TEST_F(Sync, CancelEndsTheProgramAtOnceWhileTheExportIsStillRunning)
 {
-    sogou.SetExportLines({L"'ni'hao 你好"});
-    sogou.SetBehaviour({true, 30000, 0, false});
-    Open();
-    Click(parts.sync, 66, 20);
-    ExpectSyncing();
+    StartASlowSync();
     Settle(500);
     EXPECT_FALSE(sogou.ReceivedCommandLine().empty()) << "the export had not started";
     ExpectClosesWithZero(parts.cancel);
@@ -126,11 +132,7 @@ TEST_F(Sync, CancelEndsTheProgramAtOnceWhileTheExportIsStillRunning)
 
 TEST_F(Sync, TheCloseBoxEndsTheProgramAtOnceWhileTheExportIsStillRunning)
 {
-    sogou.SetExportLines({L"'ni'hao 你好"});
-    sogou.SetBehaviour({true, 30000, 0, false});
-    Open();
-    Click(parts.sync, 66, 20);
-    ExpectSyncing();
+    StartASlowSync();
     const POINT close = CloseBoxPoint(parts.main);
     ASSERT_LT(close.y, 0) << "no close box found in the caption";
     const DWORD start = ::GetTickCount();
