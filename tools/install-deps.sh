@@ -5,23 +5,32 @@ set -euo pipefail
 
 packages=(
   cmake make
-  g++-mingw-w64-x86-64-posix mingw-w64-tools  # the cross compiler and windres
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools  # both compilers, windres
   googletest                                  # GoogleTest's source, built by the cross compiler
-  wine wine64                                 # runs the program and every test
+  wine wine64 wine32:i386                     # runs the program and every test, in both widths
   xvfb xdotool x11-apps imagemagick           # a virtual display, real input, screenshots
   fonts-wqy-microhei fonts-noto-cjk locales-all  # Chinese text under a zh_CN locale
 )
+
+sudo=
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+export DEBIAN_FRONTEND=noninteractive
+
+# The 32-bit Wine that runs the shipped 32-bit program comes from the i386 architecture.
+added_architecture=
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+  added_architecture=yes
+fi
 
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
     || missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+[ ${#missing[@]} -eq 0 ] && [ -z "$added_architecture" ] && exit 0
 
 echo "Installing: ${missing[*]}"
-sudo=
-[ "$(id -u)" -eq 0 ] || sudo=sudo
-export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
+[ ${#missing[@]} -eq 0 ] && exit 0
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
