@@ -10,10 +10,14 @@ if(MSVC)
   target_compile_options(lexiferry_flags INTERFACE /W4 /WX /utf-8 /permissive- /EHsc)
   # The manifest comes from the resource script; the linker must not add a second one.
   target_link_options(lexiferry_flags INTERFACE /MANIFEST:NO)
+  # The C runtime linked in: a vcruntime DLL would be looked up beside the program first.
+  set(CMAKE_MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
 else()
   target_compile_options(lexiferry_flags INTERFACE -Wall -Wextra -Wpedantic -Werror)
   # The executables import only system DLLs: no libstdc++ or winpthread DLL beside them.
   target_link_options(lexiferry_flags INTERFACE -static -static-libgcc -static-libstdc++)
+  # A release carries no debug sections (most of them the static C++ runtime's).
+  target_link_options(lexiferry_flags INTERFACE $<$<CONFIG:Release,MinSizeRel>:-s>)
 endif()
 
 # A program of ours: flags, and under MinGW the Unicode entry point.

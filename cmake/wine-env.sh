@@ -29,12 +29,12 @@ lexiferry_wine_ready() {
   mkdir -p "$WINEPREFIX"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.lexiferry-ready" ] || ! "$LEXIFERRY_WINESERVER" -k0 2>/dev/null; then
+    if [ ! -f "$WINEPREFIX/.lexiferry-ready-wow64" ] || ! "$LEXIFERRY_WINESERVER" -k0 2>/dev/null; then
       "$LEXIFERRY_WINESERVER" -p 9>&- </dev/null >/dev/null 2>&1 || true
       "$LEXIFERRY_WINE" wineboot 9>&- </dev/null >/dev/null 2>&1 || true
-      if [ ! -f "$WINEPREFIX/.lexiferry-ready" ]; then
+      if [ ! -f "$WINEPREFIX/.lexiferry-ready-wow64" ]; then
         lexiferry_wine_configure 9>&-
-        touch "$WINEPREFIX/.lexiferry-ready"
+        touch "$WINEPREFIX/.lexiferry-ready-wow64"
       fi
     fi
   ) 9>"$WINEPREFIX.lock"
@@ -43,11 +43,15 @@ lexiferry_wine_ready() {
 # One-time settings of a new prefix.
 lexiferry_wine_configure() {
   local reg=(reg add)
-  # A crash must end the program, not wait in the debugger's dialog.
-  (cd / && "$LEXIFERRY_WINE" "${reg[@]}" 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
-      /v Debugger /d 'lexiferry-no-debugger.exe' /f) </dev/null >/dev/null 2>&1
-  (cd / && "$LEXIFERRY_WINE" "${reg[@]}" 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
-      /v Auto /d 1 /f) </dev/null >/dev/null 2>&1
+  # A crash must end the program, not wait in the debugger's dialog: in both registry views,
+  # since a 32-bit program that crashes reads the setting from the 32-bit one.
+  local view
+  for view in /reg:64 /reg:32; do
+    (cd / && "$LEXIFERRY_WINE" "${reg[@]}" 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+        /v Debugger /d 'lexiferry-no-debugger.exe' /f "$view") </dev/null >/dev/null 2>&1
+    (cd / && "$LEXIFERRY_WINE" "${reg[@]}" 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+        /v Auto /d 1 /f "$view") </dev/null >/dev/null 2>&1
+  done
   # Without a window manager, unmanaged windows are destroyed at once instead of after ~2 s.
   (cd / && "$LEXIFERRY_WINE" "${reg[@]}" 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f) \
       </dev/null >/dev/null 2>&1

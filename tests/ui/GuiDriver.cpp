@@ -111,9 +111,9 @@ Program::~Program()
     EndChildren();
 }
 
-bool Program::Start()
+bool Program::Start(const std::wstring& programPath)
 {
-    std::wstring commandLine = L"\"" + BuildPath(L"lexiferry.exe") + L"\"";
+    std::wstring commandLine = L"\"" + programPath + L"\"";
     // The program and the export tool it starts write to NUL, not to the test's output: under
     // Wine a child otherwise holds CTest's pipe, and a child that lingers in its teardown
     // after reporting its exit code would keep CTest waiting for the test's end.
@@ -140,29 +140,35 @@ bool Program::Start()
     return true;
 }
 
+namespace {
+
+struct MainWindowSearch {
+    DWORD id;
+    HWND found;
+};
+
+// An enumeration callback of its own: a lambda is not CALLBACK (stdcall) on 32-bit Windows.
+BOOL CALLBACK FindMainWindow(HWND window, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<MainWindowSearch*>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    wchar_t title[32] = {};
+    ::GetWindowTextW(window, title, 32);
+    if (owner == search->id && ::IsWindowVisible(window) && std::wstring(title) == L"Lexiferry") {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
 HWND Program::WaitForMainWindow(DWORD timeoutMs)
 {
-    struct Search {
-        DWORD id;
-        HWND found;
-    };
     for (DWORD waited = 0; waited <= timeoutMs; waited += 50) {
-        Search search{id_, nullptr};
-        ::EnumWindows(
-            [](HWND window, LPARAM lParam) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(lParam);
-                DWORD owner = 0;
-                ::GetWindowThreadProcessId(window, &owner);
-                wchar_t title[32] = {};
-                ::GetWindowTextW(window, title, 32);
-                if (owner == s->id && ::IsWindowVisible(window) &&
-                    std::wstring(title) == L"Lexiferry") {
-                    s->found = window;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        MainWindowSearch search{id_, nullptr};
+        ::EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
         if (search.found != nullptr) {
             Settle(200);
             return search.found;
