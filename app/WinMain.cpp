@@ -9,6 +9,13 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
 {
+    // First of all: every DLL loaded from here on comes from the system directory, never from
+    // the program's own folder, where a downloaded program shares the Downloads folder with
+    // whatever else landed there, nor from the current directory. The DLLs imported
+    // statically are all ones that Windows loads from the system directory in any case;
+    // comctl32 is loaded later, by the window (ui/CommonControls.h).
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+
     // Owned for the whole run; the last handle's close ends the mutex, so a later copy may
     // start. A mutex that cannot be made for another reason only loses the protection.
     win::unique_handle mutex(::CreateMutexW(nullptr, TRUE, L"lexiferry_mutex"));

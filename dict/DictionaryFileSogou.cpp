@@ -29,6 +29,19 @@ bool ReadStringValue(HKEY key, const wchar_t* name, std::wstring& value)
     return true;
 }
 
+// Sogou's installer is a 32-bit program: on 64-bit Windows its key lands in the registry's
+// 32-bit view (SOFTWARE\Wow6432Node), which a 64-bit program does not see by default. That
+// view is asked first, in either width; only where the key is not there at all does an
+// installation in the 64-bit view count. On 32-bit Windows both flags name the one registry.
+bool OpenSogouKey(win::unique_hkey& key)
+{
+    const LSTATUS status = RegOpenKeyExW(HKEY_LOCAL_MACHINE, SogouKey, 0,
+                                         KEY_QUERY_VALUE | KEY_WOW64_32KEY, key.put());
+    if (status != ERROR_FILE_NOT_FOUND) return status == ERROR_SUCCESS;
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, SogouKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
+                         key.put()) == ERROR_SUCCESS;
+}
+
 // CreateProcessW splits an unquoted command line at the first space it can: a tool under
 // "C:\Program Files (x86)" would start "C:\Program.exe" if one exists, and an export path
 // under a user name with a space would reach the tool as two arguments.
@@ -64,10 +77,7 @@ DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode fileMode) : Dictiona
 bool ComposeExportCommandLine(const wchar_t* exportPath, std::wstring& commandLine)
 {
     win::unique_hkey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, SogouKey, 0, KEY_QUERY_VALUE, key.put()) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
+    if (!OpenSogouKey(key)) return false;
     std::wstring directory;
     std::wstring version;
     if (!ReadStringValue(key.get(), nullptr, directory) ||

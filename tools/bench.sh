@@ -21,7 +21,7 @@ cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
 memory=$(awk '/^MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo)
 os=$(. /etc/os-release 2>/dev/null && echo "$PRETTY_NAME" || uname -s)
 wine_version=$("$LEXIFERRY_WINE" --version 2>/dev/null || echo unknown)
-compiler=$(x86_64-w64-mingw32-g++-posix --version | head -n 1)
+compiler="$(i686-w64-mingw32-g++-posix --version | head -n 1), 32-bit"
 
 # The verdict for the largest export: its ratio to the bound and its peak working set
 # against the aims of 3x the bound and 2x the export plus 16 MiB.

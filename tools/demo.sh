@@ -28,13 +28,18 @@ cp "$build/standins/sgtool.exe" "$tool_dir/sgtool.exe"
 { printf '\xff\xfe'; sed 's/$/\r/' "$sample" | iconv -f UTF-8 -t UTF-16LE; } >"$tool_dir/sgtool.out"
 # A moment of export time, so the progress sentence can be seen.
 printf '[sgtool]\r\ndelayMs=1500\r\n' >"$tool_dir/sgtool.ini"
-wine_cmd reg add 'HKLM\SOFTWARE\sogouinput' /ve /d "$sogou_root" /f
-wine_cmd reg add 'HKLM\SOFTWARE\sogouinput' /v version /d "$sogou_version" /f
+# Sogou's installer is a 32-bit program: its key lands in the registry's 32-bit view.
+wine_cmd reg add 'HKLM\SOFTWARE\sogouinput' /ve /d "$sogou_root" /f /reg:32
+wine_cmd reg add 'HKLM\SOFTWARE\sogouinput' /v version /d "$sogou_version" /f /reg:32
 
-# The stand-in Kestrix IME, which records what its import escape receives.
-system32=$prefix/drive_c/windows/system32
-cp "$build/standins/KestrixPinyin2.ime" "$system32/KestrixPinyin2.ime"
-rm -f "$system32/KestrixPinyin2.dic" "$system32/KestrixPinyin2.calls" "$system32/KestrixPinyin2.ini"
+# The stand-in Kestrix IME, which records what its import escape receives, in both widths as
+# a real IME installs itself: the 32-bit lexiferry.exe loads the one in syswow64.
+windows=$prefix/drive_c/windows
+cp "$build/standins/KestrixPinyin2.ime" "$windows/syswow64/KestrixPinyin2.ime"
+cp "$build-x64/standins/KestrixPinyin2.ime" "$windows/system32/KestrixPinyin2.ime"
+for dir in "$windows/syswow64" "$windows/system32"; do
+  rm -f "$dir/KestrixPinyin2.dic" "$dir/KestrixPinyin2.calls" "$dir/KestrixPinyin2.ini"
+done
 
 # Four pinyin layouts, so all four boxes show: QQ, Sogou, Microsoft, Kestrix.
 layouts='HKLM\SYSTEM\CurrentControlSet\Control\Keyboard Layouts'
@@ -79,7 +84,7 @@ status=0
 wait "$program" || status=$?
 echo "Lexiferry ended with exit code $status."
 
-received=$system32/KestrixPinyin2.dic
+received=$windows/syswow64/KestrixPinyin2.dic
 if [ -s "$received" ]; then
   # The import file is in the ANSI code page of a Simplified-Chinese Windows.
   text=$(iconv -f GB18030 -t UTF-8 "$received" | tr -d '\r')

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Builds Lexiferry and runs every test under Wine, on a private virtual display.
+# Builds Lexiferry in both widths and runs the tests under Wine, on a private virtual display:
+# every test on the 32-bit program that ships, then the transfer, the registry views, the
+# window's sync and the DLL search on the 64-bit one, in the same 64-bit prefix.
 # On a fresh Debian machine it first installs what is missing.  Usage: tools/test.sh
 set -euo pipefail
 export LEXIFERRY_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${LEXIFERRY_BUILD_DIR:-$LEXIFERRY_ROOT/build}
+build64=$build-x64
+x64_tests='^(TransformEndToEnd|Sync|SgToolStandin|KestrixImeStandin)\.|^FaultMatrix\.(SogouKey|DllsPlanted)'
 
 "$LEXIFERRY_ROOT/tools/install-deps.sh"
 "$LEXIFERRY_ROOT/tools/build.sh" "$build"
@@ -12,21 +16,31 @@ source "$LEXIFERRY_ROOT/tools/display.sh"
 lexiferry_session "$build/wineprefix"
 export LEXIFERRY_WINEPREFIX=$WINEPREFIX
 
-cd "$build"
 # Wine now and then fails to start a process (CreateProcessW gives ERROR_INTERNAL_ERROR, the
 # new process never runs): seen about once in a few thousand starts, more often under load.
 # A test that fails therefore runs once more; the failed run stays in the output, and the
 # tests that passed only on their second run are named at the end.
-log="$build/Testing/test-output.log"
-mkdir -p "$build/Testing"
+retried=()
+# run_tests TREE PEER [CTEST ARGS...]: PEER is the other width's tree, whose stand-in IME the
+# tests install beside their own.
+run_tests() {
+  local tree=$1 peer=$2 log=$1/Testing/test-output.log status=0
+  shift 2
+  mkdir -p "$tree/Testing"
+  (cd "$tree" && LEXIFERRY_TEST_PEER_BINARY_DIR=$peer \
+     ctest --output-on-failure -j2 --repeat "${LEXIFERRY_CTEST_REPEAT:-until-pass:2}" "$@" \
+       ${LEXIFERRY_CTEST_ARGS:-}) 2>&1 | tee "$log" || status=$?
+  retried+=($(sed -n 's/^ *[0-9]*\/[0-9]* Test *#[0-9]*: \([^ ]*\) .*\*\*\*.*/\1/p' "$log"))
+  return "$status"
+}
+
 status=0
-ctest --output-on-failure -j2 --repeat "${LEXIFERRY_CTEST_REPEAT:-until-pass:2}" \
-  ${LEXIFERRY_CTEST_ARGS:-} 2>&1 | tee "$log" || status=$?
-if [ "$status" -eq 0 ]; then
-  retried=$(sed -n 's/^ *[0-9]*\/[0-9]* Test *#[0-9]*: \([^ ]*\) .*\*\*\*.*/\1/p' "$log")
-  if [ -n "$retried" ]; then
-    echo "Passed on a second run after a failed first one (see above):"
-    printf '  %s\n' $retried
-  fi
+echo "== The 32-bit program: every test"
+run_tests "$build" "$build64" || status=$?
+echo "== The 64-bit program: the transfer, the registry views, the sync and the DLL search"
+run_tests "$build64" "$build" -R "$x64_tests" || status=$?
+if [ "$status" -eq 0 ] && [ ${#retried[@]} -gt 0 ]; then
+  echo "Passed on a second run after a failed first one (see above):"
+  printf '  %s\n' "${retried[@]}"
 fi
 exit "$status"

@@ -29,7 +29,7 @@ const WindowClass& CBitmapButton::Class()
     static const WindowClass buttonClass{[] {
         // The tooltip class must exist before the first button creates its tooltip.
         INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
-        ::InitCommonControlsEx(&controls);
+        comctl::InitCommonControlsEx(&controls);
         WindowClassTraits traits;
         traits.superclassOf = L"BUTTON";
         return traits;
@@ -75,7 +75,7 @@ void CBitmapButton::SizeToFrame()
 {
     int width = 0;
     int height = 0;
-    if (!strip_ || !::ImageList_GetIconSize(strip_.get(), &width, &height)) return;
+    if (!strip_ || !comctl::ImageList_GetIconSize(strip_.get(), &width, &height)) return;
     RECT frame{0, 0, width, height};
     const auto style = static_cast<DWORD>(::GetWindowLongPtrW(hwnd(), GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE));
@@ -218,7 +218,8 @@ LRESULT CBitmapButton::OnPaint(UINT, WPARAM wParam, LPARAM, bool&)
 {
     const auto draw = [this](HDC dc) {
         const int frame = CurrentFrame();
-        if (strip_ && frame != Unset) ::ImageList_Draw(strip_.get(), frame, dc, 0, 0, ILD_NORMAL);
+        if (strip_ && frame != Unset)
+            comctl::ImageList_Draw(strip_.get(), frame, dc, 0, 0, ILD_NORMAL);
     };
     if (wParam != 0) {
         draw(reinterpret_cast<HDC>(wParam));

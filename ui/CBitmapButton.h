@@ -4,12 +4,13 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
+#include "ui/CommonControls.h"
 
 #include "ui/Window.h"
 #include "win/UniqueHandles.h"
 
-using unique_himagelist = win::unique_any<win::NullInvalidTraits<HIMAGELIST, ::ImageList_Destroy>>;
+using unique_himagelist =
+    win::unique_any<win::NullInvalidTraits<HIMAGELIST, comctl::ImageList_Destroy>>;
 
 class CBitmapButton : public Window {
 public:

@@ -35,8 +35,9 @@ HWND MainWnd::Create(const RECT& rect, const wchar_t* title, DWORD style, DWORD 
 
 unique_himagelist MainWnd::LoadStrip(int id) const
 {
-    return unique_himagelist(::ImageList_LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(id), 132, 1,
-                                                    CLR_NONE, IMAGE_BITMAP, LR_CREATEDIBSECTION));
+    return unique_himagelist(comctl::ImageList_LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(id),
+                                                          132, 1, CLR_NONE, IMAGE_BITMAP,
+                                                          LR_CREATEDIBSECTION));
 }
 
 LRESULT MainWnd::OnCreate(UINT, WPARAM, LPARAM, bool&)
@@ -51,8 +52,8 @@ LRESULT MainWnd::OnCreate(UINT, WPARAM, LPARAM, bool&)
 
     PlaceButton(cancelButton, {width / 2 + 30, bottom - 58, width - 70, bottom - 25}, ID_CLOSE,
                 IDB_CANCEL_STRIP, 2, 1);
-    PlaceButton(syncButton, {70, bottom - 58, width / 2 - 10, bottom - 25}, ID_SYNC,
-                IDB_SYNC_STRIP, 2, 1);
+    PlaceButton(syncButton, {70, bottom - 58, width / 2 - 10, bottom - 25}, ID_SYNC, IDB_SYNC_STRIP,
+                2, 1);
 
     panel.placement = {0, 0, 460, 30 * RowsFor(detectedImeCount) + 98};
     panel.Create(hwnd(), ID_SYNC);

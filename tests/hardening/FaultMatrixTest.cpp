@@ -13,6 +13,7 @@ namespace hardening {
 namespace {
 
 using testsupport::AnsiBytes;
+using testsupport::RegistryView;
 
 class FaultMatrix : public testing::Test {
 protected:
@@ -44,7 +45,33 @@ protected:
 
 // --- The Sogou installation in the registry ------------------------------------------------
 
-TEST_F(FaultMatrix, SogouKeyMissing)
+// Sogou's 32-bit installer writes its key where every other row has it: only in the 32-bit
+// view of HKLM\SOFTWARE.
+
+TEST_F(FaultMatrix, SogouKeyOnlyInThe32BitRegistryView)
+{
+    EXPECT_FALSE(testsupport::SogouToolInstall::KeyIn(RegistryView::Bits64));
+    ExpectImported(scene.Run(), fixture.expectedImport);
+}
+
+TEST_F(FaultMatrix, SogouKeyOnlyInThe64BitRegistryView)
+{
+    scene.InstallSogouIn(RegistryView::Bits64);
+    scene.Sogou().SetExportLines(fixture.exportLines);
+    EXPECT_FALSE(testsupport::SogouToolInstall::KeyIn(RegistryView::Bits32));
+    ExpectImported(scene.Run(), fixture.expectedImport);
+}
+
+TEST_F(FaultMatrix, SogouKeyInBothRegistryViewsTakesThe32BitOne)
+{
+    testsupport::SogouToolInstall other(L"C:\\LexiferryTest\\Sogou64", L"13.0.0.1",
+                                        RegistryView::Bits64);
+    other.SetExportLines({L"'ta'men 他们"});
+    ExpectImported(scene.Run(), fixture.expectedImport);
+    EXPECT_TRUE(other.ReceivedCommandLine().empty()) << "the 64-bit view's tool ran";
+}
+
+TEST_F(FaultMatrix, SogouKeyInNeitherRegistryView)
 {
     scene.DeleteSogouKey();
     const RunResult result = scene.Run();
@@ -315,6 +342,37 @@ TEST_F(FaultMatrix, TwoLayoutsNamingTheKestrixImeImportOnce)
 {
     testsupport::KestrixImeInstall second(L"E0F20804", L"KESTRIXPINYIN2.IME");
     ExpectImported(scene.Run(), fixture.expectedImport);
+}
+
+// --- Where the program was started from ----------------------------------------------------
+
+// A downloaded program runs from the Downloads folder, where other files land unasked: DLLs
+// named like ones the program or the system needs must never be loaded from there. Under
+// native-first overrides Wine looks for these names beside the program first, as Windows
+// does for every DLL that is not one it always takes from its system directory.
+TEST_F(FaultMatrix, DllsPlantedBesideTheProgramAreNeverLoaded)
+{
+    const std::wstring downloads = L"C:\\LexiferryTest\\Downloads\\";
+    const std::vector<std::wstring> planted{L"comctl32.dll", L"uxtheme.dll"};
+    ASSERT_TRUE(testsupport::CreateDirectoryPath(downloads.substr(0, downloads.size() - 1)));
+    ASSERT_TRUE(CopyFileW(gui::BuildPath(L"lexiferry.exe").c_str(),
+                          (downloads + L"lexiferry.exe").c_str(), FALSE));
+    for (const std::wstring& name : planted) {
+        ASSERT_TRUE(CopyFileW((testsupport::StandinDirectory() + L"planted.dll").c_str(),
+                              (downloads + name).c_str(), FALSE));
+    }
+    const RunResult result = [&] {
+        testsupport::EnvironmentOverride overrides(
+            L"WINEDLLOVERRIDES",
+            testsupport::EnvironmentVariable(L"WINEDLLOVERRIDES") + L";comctl32,uxtheme=n,b");
+        return scene.Run(60000, downloads + L"lexiferry.exe");
+    }();
+    ExpectImported(result, fixture.expectedImport);
+    for (const std::wstring& name : planted) {
+        EXPECT_FALSE(testsupport::FileExists(downloads + name + L".loaded"))
+            << "lexiferry.exe loaded the " << testing::PrintToString(name) << " beside it";
+    }
+    testsupport::RemoveDirectoryTree(downloads);
 }
 
 // --- Closing the window in the middle of a sync -------------------------------------------

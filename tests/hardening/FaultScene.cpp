@@ -7,19 +7,10 @@ namespace hardening {
 
 namespace {
 
-constexpr wchar_t SogouKey[] = L"SOFTWARE\\sogouinput";
 constexpr wchar_t RefusalCaption[] = L"输入法同步工具";
 // Long enough for the slowest row (tens of megabytes through a per-line write under Wine);
 // a hang still ends the test instead of holding CI.
 constexpr DWORD ExitTimeoutMs = 5000;
-
-win::unique_hkey OpenSogouKey()
-{
-    win::unique_hkey key;
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegOpenKeyExW(HKEY_LOCAL_MACHINE, SogouKey, 0, KEY_SET_VALUE, key.put()));
-    return key;
-}
 
 }  // namespace
 
@@ -47,6 +38,19 @@ FaultScene::FaultScene()
 
 FaultScene::~FaultScene() = default;
 
+void FaultScene::InstallSogouIn(testsupport::RegistryView view)
+{
+    sogou.reset();
+    sogou = std::make_unique<testsupport::SogouToolInstall>(SogouRoot(), SogouVersion(), view);
+}
+
+win::unique_hkey FaultScene::OpenSogouKey() const
+{
+    win::unique_hkey key = sogou->OpenKey(KEY_SET_VALUE);
+    EXPECT_TRUE(key) << "no Sogou key to change";
+    return key;
+}
+
 void FaultScene::UseTemp(const std::wstring& directory)
 {
     temp.reset();
@@ -72,15 +76,17 @@ void FaultScene::DeleteSogouValue(const wchar_t* name) const
 
 void FaultScene::DeleteSogouKey() const
 {
-    EXPECT_EQ(ERROR_SUCCESS, RegDeleteTreeW(HKEY_LOCAL_MACHINE, SogouKey));
+    sogou->DeleteKey();
+    EXPECT_FALSE(sogou->OpenKey(KEY_QUERY_VALUE));
 }
 
-RunResult FaultScene::Run(DWORD outcomeTimeoutMs)
+RunResult FaultScene::Run(DWORD outcomeTimeoutMs, const std::wstring& programPath)
 {
     RunResult result;
     {
         gui::Program program;
-        EXPECT_TRUE(program.Start());
+        EXPECT_TRUE(
+            program.Start(programPath.empty() ? gui::BuildPath(L"lexiferry.exe") : programPath));
         const HWND main = program.WaitForMainWindow();
         EXPECT_NE(nullptr, main) << "the window did not open";
         if (main == nullptr) return result;

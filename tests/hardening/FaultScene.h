@@ -46,6 +46,8 @@ public:
     testsupport::SogouToolInstall& Sogou() { return *sogou; }
     testsupport::KestrixImeInstall& Kestrix() { return *kestrix; }
     void UseTemp(const std::wstring& directory);
+    // Sogou's installation again, with its key in the given registry view only.
+    void InstallSogouIn(testsupport::RegistryView view);
     void RemoveKestrix() { kestrix.reset(); }
     // Registry values of HKLM\SOFTWARE\sogouinput as they are stored, of any type and size.
     void SetSogouValue(const wchar_t* name, DWORD type, const void* data, DWORD size) const;
@@ -55,10 +57,12 @@ public:
     std::wstring SogouRoot() const { return L"C:\\LexiferryTest\\SogouInput"; }
     std::wstring SogouVersion() const { return L"12.3.0.4567"; }
 
-    // Starts the program, presses sync, waits for the outcome and closes the window again.
-    RunResult Run(DWORD outcomeTimeoutMs = 60000);
+    // Starts the program (the one built, unless another copy is named), presses sync, waits
+    // for the outcome and closes the window again.
+    RunResult Run(DWORD outcomeTimeoutMs = 60000, const std::wstring& programPath = {});
 
 private:
+    win::unique_hkey OpenSogouKey() const;
     Seen WaitForOutcome(gui::MainWindowParts& parts, DWORD timeoutMs) const;
     bool DismissRefusal(const gui::MainWindowParts& parts) const;
 

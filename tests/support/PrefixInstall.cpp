@@ -46,35 +46,44 @@ void UnregisterLayout(const std::wstring& layoutKey)
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(layoutsKey) + L"\\" + layoutKey).c_str());
 }
 
-std::wstring SystemDirectory()
+std::wstring DirectoryFrom(UINT(WINAPI* get)(LPWSTR, UINT))
 {
     wchar_t directory[MAX_PATH] = {};
-    UINT length = GetSystemDirectoryW(directory, MAX_PATH);
+    UINT length = get(directory, MAX_PATH);
     return std::wstring(directory, length < MAX_PATH ? length : 0) + L"\\";
 }
 
-std::wstring GetVariable(const wchar_t* name)
+// The system directory of this process's width: a 32-bit process's system32 is redirected
+// to syswow64 on 64-bit Windows.
+std::wstring SystemDirectory()
 {
-    wchar_t value[1024] = {};
-    DWORD length = GetEnvironmentVariableW(name, value, 1024);
-    return length < 1024 ? std::wstring(value, length) : std::wstring();
+    return DirectoryFrom(GetSystemDirectoryW);
 }
 
-void RestoreVariable(const wchar_t* name, const std::wstring& value)
+// The system directory of the other width, as this process reaches it.
+std::wstring OtherWidthSystemDirectory()
 {
-    SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
+    if constexpr (sizeof(void*) == 8) return DirectoryFrom(GetSystemWow64DirectoryW);
+    return DirectoryFrom(GetWindowsDirectoryW) + L"Sysnative\\";
+}
+
+std::wstring WindowsPathOfBuildDirectory(const wchar_t* variable)
+{
+    const std::wstring unixPath = EnvironmentVariable(variable);
+    if (unixPath.empty()) return {};
+    // The build tree is a Unix path; the prefix reaches the Unix root through drive Z:.
+    std::wstring directory = L"Z:" + unixPath;
+    for (wchar_t& unit : directory) {
+        if (unit == L'/') unit = L'\\';
+    }
+    return directory + L"\\standins\\";
 }
 
 }  // namespace
 
 std::wstring StandinDirectory()
 {
-    // The build tree is a Unix path; the prefix reaches the Unix root through drive Z:.
-    std::wstring directory = L"Z:" + GetVariable(L"LEXIFERRY_TEST_BINARY_DIR");
-    for (wchar_t& unit : directory) {
-        if (unit == L'/') unit = L'\\';
-    }
-    return directory + L"\\standins\\";
+    return WindowsPathOfBuildDirectory(L"LEXIFERRY_TEST_BINARY_DIR");
 }
 
 bool FileExists(const std::wstring& path)
@@ -132,14 +141,17 @@ std::string AnsiBytes(const std::wstring& text)
     return bytes;
 }
 
-SogouToolInstall::SogouToolInstall(std::wstring root, std::wstring version)
-    : root_(std::move(root)), version_(std::move(version))
+SogouToolInstall::SogouToolInstall(std::wstring root, std::wstring version, RegistryView view)
+    : root_(std::move(root)), version_(std::move(version)), view_(view)
 {
     EXPECT_TRUE(CreateDirectoryPath(ToolDirectory().substr(0, ToolDirectory().size() - 1)));
     EXPECT_TRUE(CopyFileW((StandinDirectory() + L"sgtool.exe").c_str(),
                           (ToolDirectory() + L"sgtool.exe").c_str(), FALSE))
         << "sgtool.exe stand-in missing; is the test built after the stand-ins?";
-    win::unique_hkey key = CreateKey(HKEY_LOCAL_MACHINE, sogouKey);
+    win::unique_hkey key;
+    EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, sogouKey, 0, nullptr, 0,
+                                             KEY_ALL_ACCESS | static_cast<REGSAM>(view_), nullptr,
+                                             key.put(), nullptr));
     SetStringValue(key.get(), nullptr, root_);
     SetStringValue(key.get(), L"version", version_);
     // So that the IME discovery finds Sogou as well; this layout has no IME file.
@@ -148,9 +160,33 @@ SogouToolInstall::SogouToolInstall(std::wstring root, std::wstring version)
 
 SogouToolInstall::~SogouToolInstall()
 {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, sogouKey);
+    DeleteKey();
     UnregisterLayout(sogouLayoutKey);
     RemoveDirectoryTree(root_);
+}
+
+win::unique_hkey SogouToolInstall::OpenKey(REGSAM access) const
+{
+    win::unique_hkey key;
+    RegOpenKeyExW(HKEY_LOCAL_MACHINE, sogouKey, 0, access | static_cast<REGSAM>(view_), key.put());
+    return key;
+}
+
+bool SogouToolInstall::KeyIn(RegistryView view)
+{
+    win::unique_hkey key;
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, sogouKey, 0,
+                         KEY_QUERY_VALUE | static_cast<REGSAM>(view), key.put()) == ERROR_SUCCESS;
+}
+
+void SogouToolInstall::DeleteKey() const
+{
+    win::unique_hkey software;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0,
+                      KEY_ALL_ACCESS | static_cast<REGSAM>(view_),
+                      software.put()) == ERROR_SUCCESS) {
+        RegDeleteTreeW(software.get(), L"sogouinput");
+    }
 }
 
 std::wstring SogouToolInstall::ToolDirectory() const
@@ -200,6 +236,14 @@ KestrixImeInstall::KestrixImeInstall(std::wstring layoutKey, std::wstring imeFil
     const bool copied = CopyFileW((StandinDirectory() + L"KestrixPinyin2.ime").c_str(),
                                   installedPath_.c_str(), FALSE) != FALSE;
     EXPECT_TRUE(copied || FileExists(installedPath_)) << "KestrixPinyin2.ime stand-in missing";
+    const std::wstring otherWidth = WindowsPathOfBuildDirectory(L"LEXIFERRY_TEST_PEER_BINARY_DIR");
+    if (!otherWidth.empty()) {
+        otherWidthPath_ = OtherWidthSystemDirectory() + imeFile_;
+        EXPECT_TRUE(CopyFileW((otherWidth + L"KestrixPinyin2.ime").c_str(), otherWidthPath_.c_str(),
+                              FALSE) ||
+                    FileExists(otherWidthPath_))
+            << "cannot install the other width's stand-in IME";
+    }
     DeleteFileW(RecordPath(L".dic").c_str());
     DeleteFileW(RecordPath(L".calls").c_str());
     DeleteFileW(RecordPath(L".ini").c_str());
@@ -213,6 +257,7 @@ KestrixImeInstall::~KestrixImeInstall()
     DeleteFileW(RecordPath(L".calls").c_str());
     DeleteFileW(RecordPath(L".ini").c_str());
     DeleteFileW(installedPath_.c_str());  // fails while loaded; unreachable without its layout
+    if (!otherWidthPath_.empty()) DeleteFileW(otherWidthPath_.c_str());
 }
 
 std::wstring KestrixImeInstall::RecordPath(const wchar_t* extension) const
@@ -271,16 +316,14 @@ TempDirectoryOverride::TempDirectoryOverride(std::wstring directory)
     SetStringValue(environment.get(), L"TEMP", directory_);
     SetStringValue(environment.get(), L"TMP", directory_);
     // This process read its environment at its start; GetTempPathW looks only there.
-    savedEnvTemp_ = GetVariable(L"TEMP");
-    savedEnvTmp_ = GetVariable(L"TMP");
-    SetEnvironmentVariableW(L"TEMP", directory_.c_str());
-    SetEnvironmentVariableW(L"TMP", directory_.c_str());
+    environmentTemp_ = std::make_unique<EnvironmentOverride>(L"TEMP", directory_);
+    environmentTmp_ = std::make_unique<EnvironmentOverride>(L"TMP", directory_);
 }
 
 TempDirectoryOverride::~TempDirectoryOverride()
 {
-    RestoreVariable(L"TEMP", savedEnvTemp_);
-    RestoreVariable(L"TMP", savedEnvTmp_);
+    environmentTemp_.reset();
+    environmentTmp_.reset();
     win::unique_hkey environment = CreateKey(HKEY_CURRENT_USER, L"Environment");
     for (auto [name, saved] : {std::pair{L"TEMP", &savedTemp_}, std::pair{L"TMP", &savedTmp_}}) {
         if (saved->present) {

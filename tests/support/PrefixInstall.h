@@ -8,13 +8,16 @@
 //   * Do not combine with ScratchRegistry in the same scope: its HKLM override would
 //     catch these keys.
 //   * SogouToolInstall copies sgtool.exe to <root>\<version>\sgtool.exe and sets
-//     HKLM\SOFTWARE\sogouinput (default value <root>, "version" <version>). SetExportLines
+//     HKLM\SOFTWARE\sogouinput (default value <root>, "version" <version>) in the registry
+//     view that a 32-bit installer writes to, or in the one it is given. SetExportLines
 //     (or SetExport with raw bytes) chooses what the tool writes; SetBehaviour makes it
 //     fail, wait or crash; ReceivedCommandLine() is the raw command line it was started with.
-//   * KestrixImeInstall copies KestrixPinyin2.ime to system32 and adds the keyboard layout
-//     key E0F00804 whose "Ime File" names it. ReceivedBytes() is everything escape 0x800
-//     has read from the files it was handed; ReceivedPaths() the paths it was handed;
-//     SetRefuse(true) makes the escape answer 0.
+//   * KestrixImeInstall copies KestrixPinyin2.ime to the system directory of this test's
+//     width, and the stand-in of the other width (from the build tree of that width, when
+//     there is one: LEXIFERRY_TEST_PEER_BINARY_DIR) to the other system directory, as a real IME
+//     installs itself; it adds the keyboard layout key E0F00804 whose "Ime File" names it.
+//     ReceivedBytes() is everything escape 0x800 has read from the files it was handed;
+//     ReceivedPaths() the paths it was handed; SetRefuse(true) makes the escape answer 0.
 //   * TempDirectoryOverride points HKCU\Environment TEMP/TMP and this process's TEMP/TMP
 //     at a fresh directory. Child processes started from this process inherit it.
 //   Example:
@@ -28,10 +31,13 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "tests/support/EnvironmentOverride.h"
 #include "tests/support/FileBytes.h"
+#include "win/UniqueHandles.h"
 
 namespace testsupport {
 
@@ -49,6 +55,10 @@ std::string Utf16Export(const std::vector<std::wstring>& lines);
 // The text in the ANSI code page (936 in the test prefix).
 std::string AnsiBytes(const std::wstring& text);
 
+// The two views of HKLM\SOFTWARE on 64-bit Windows: a 32-bit program's writes land in the
+// first (SOFTWARE\Wow6432Node), a 64-bit program's in the second.
+enum class RegistryView : REGSAM { Bits32 = KEY_WOW64_32KEY, Bits64 = KEY_WOW64_64KEY };
+
 struct SgToolBehaviour {
     bool write = true;  // false: exit without creating the export
     unsigned delayMs = 0;
@@ -60,7 +70,8 @@ struct SgToolBehaviour {
 class SogouToolInstall {
 public:
     explicit SogouToolInstall(std::wstring root = L"C:\\LexiferryTest\\SogouInput",
-                              std::wstring version = L"12.3.0.4567");
+                              std::wstring version = L"12.3.0.4567",
+                              RegistryView view = RegistryView::Bits32);
     ~SogouToolInstall();
     SogouToolInstall(const SogouToolInstall&) = delete;
     SogouToolInstall& operator=(const SogouToolInstall&) = delete;
@@ -73,10 +84,16 @@ public:
     // Empty when the tool never ran.
     std::wstring ReceivedCommandLine() const;
     bool ExportExistedAtStart() const;
+    // HKLM\SOFTWARE\sogouinput in this installation's view; null when it is not there.
+    win::unique_hkey OpenKey(REGSAM access) const;
+    void DeleteKey() const;
+    // Whether HKLM\SOFTWARE\sogouinput exists in a view, by whomever it was written.
+    static bool KeyIn(RegistryView view);
 
 private:
     std::wstring root_;
     std::wstring version_;
+    RegistryView view_;
 };
 
 class KestrixImeInstall {
@@ -97,6 +114,7 @@ private:
     std::wstring layoutKey_;
     std::wstring imeFile_;
     std::wstring installedPath_;
+    std::wstring otherWidthPath_;  // empty without a build tree of the other width
 };
 
 class TempDirectoryOverride {
@@ -118,8 +136,8 @@ private:
     std::wstring directory_;
     SavedValue savedTemp_;
     SavedValue savedTmp_;
-    std::wstring savedEnvTemp_;
-    std::wstring savedEnvTmp_;
+    std::unique_ptr<EnvironmentOverride> environmentTemp_;
+    std::unique_ptr<EnvironmentOverride> environmentTmp_;
 };
 
 }  // namespace testsupport

@@ -34,7 +34,9 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    bool Start();
+    // The lexiferry.exe built with the tests, or the copy at a given path.
+    bool Start() { return Start(BuildPath(L"lexiferry.exe")); }
+    bool Start(const std::wstring& programPath);
     // The visible top-level window titled "Lexiferry" of this process, waiting for it.
     HWND WaitForMainWindow(DWORD timeoutMs = 10000);
     // True and the exit code when the process ended in time.
