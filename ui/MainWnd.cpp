@@ -50,9 +50,9 @@ LRESULT MainWnd::OnCreate(UINT, WPARAM, LPARAM, bool&)
     titleBitmap.reset(::LoadBitmapW(ModuleInstance(), MAKEINTRESOURCEW(IDB_TITLE)));
 
     PlaceButton(cancelButton, {width / 2 + 30, bottom - 58, width - 70, bottom - 25}, ID_CLOSE,
-                IDB_CANCEL_STRIP, 2, 1);
-    PlaceButton(syncButton, {70, bottom - 58, width / 2 - 10, bottom - 25}, ID_SYNC,
-                IDB_SYNC_STRIP, 2, 1);
+                IDB_CANCEL_STRIP, 0, 2, 1, 0);
+    PlaceButton(syncButton, {70, bottom - 58, width / 2 - 10, bottom - 25}, ID_SYNC, IDB_SYNC_STRIP,
+                0, 2, 1, 0);
 
     panel.placement = {0, 0, 460, 30 * RowsFor(detectedImeCount) + 98};
     panel.Create(hwnd(), ID_SYNC);
@@ -64,11 +64,11 @@ LRESULT MainWnd::OnCreate(UINT, WPARAM, LPARAM, bool&)
 }
 
 void MainWnd::PlaceButton(CBitmapButton& button, const RECT& rect, UINT id, int stripId,
-                          int pressedFrame, int focusedFrame)
+                          int normalFrame, int pressedFrame, int focusedFrame, int disabledFrame)
 {
     button.Create(hwnd(), rect, id);
     button.AssignStrip(LoadStrip(stripId));
-    button.AssignFrames(0, pressedFrame, focusedFrame, 0);
+    button.AssignFrames(normalFrame, pressedFrame, focusedFrame, disabledFrame);
     ::ShowWindow(button.hwnd(), SW_SHOW);
 }
 
@@ -148,7 +148,7 @@ void MainWnd::ShowOutcome(bool succeeded)
     if (okButton.hwnd() != nullptr) return;
     const int width = clientRect.right - clientRect.left;
     const int bottom = clientRect.bottom;
-    // One look in every state.
+    // Only the normal frame is set: the OK button has one look in every state.
     PlaceButton(okButton, {width / 2 - 60, bottom - 58, width / 2 + 60, bottom - 25}, ID_CLOSE,
-                IDB_OK_STRIP, CBitmapButton::Unset, CBitmapButton::Unset);
+                IDB_OK_STRIP, 0, CBitmapButton::Unset, CBitmapButton::Unset, CBitmapButton::Unset);
 }
