@@ -29,8 +29,6 @@ public:
     void ShowProgress();
     void ShowResult(bool outcome);
 
-    PanelMode Mode() const noexcept { return mode; }
-
     bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
     // Set by the main window before it creates the panel: the creation rectangle, the
