@@ -47,11 +47,11 @@ private:
 
     static const MessageEntry<MainWnd> Messages[];
 
-    HICON bigIcon = nullptr;  // a resource icon: shared, never destroyed
-    CBitmapButton cancelButton;
-    CBitmapButton syncButton;
-    CBitmapButton okButton;  // its window exists only once the outcome is shown
-    win::unique_hbitmap titleBitmap;
-    IMEListWnd panel;
-    RECT clientRect{};  // read once at creation; all layout follows it
+    HICON bigIcon_ = nullptr;  // a resource icon: shared, never destroyed
+    CBitmapButton cancelButton_;
+    CBitmapButton syncButton_;
+    CBitmapButton okButton_;  // its window exists only once the outcome is shown
+    win::unique_hbitmap titleBitmap_;
+    IMEListWnd panel_;
+    RECT clientRect_{};  // read once at creation; all layout follows it
 };
