@@ -10,7 +10,7 @@
 LRESULT MainWnd::OnSync(UINT, WPARAM, LPARAM, bool&)
 {
     std::vector<IME_TYPE> selected;
-    panel.CollectCheckedTypes(selected);
+    panel_.CollectCheckedTypes(selected);
     if (selected.size() < 2) {
         ::MessageBoxW(hwnd(), SyncRefusalText, SyncRefusalCaption, MB_OK);
         return 0;
@@ -21,7 +21,7 @@ LRESULT MainWnd::OnSync(UINT, WPARAM, LPARAM, bool&)
     transformQueue->Push(std::make_unique<Transform>(IME_TYPE_SOGOU, IME_TYPE_KESTRIX));
     // The worker may be running the job already; from here on only the outcome message
     // tells about it.
-    ::EnableWindow(syncButton.hwnd(), FALSE);
-    panel.ShowProgress();
+    ::EnableWindow(syncButton_.hwnd(), FALSE);
+    panel_.ShowProgress();
     return 0;
 }

@@ -85,12 +85,39 @@ wait "$program" || status=$?
 echo "Lexiferry ended with exit code $status."
 
 received=$windows/syswow64/KestrixPinyin2.dic
-if [ -s "$received" ]; then
-  # The import file is in the ANSI code page of a Simplified-Chinese Windows.
-  text=$(iconv -f GB18030 -t UTF-8 "$received" | tr -d '\r')
-  echo "The stand-in Kestrix IME received $(printf '%s\n' "$text" | wc -l) entries" \
-       "(word, weight, pinyin); the first ten:"
-  printf '%s\n' "$text" | head -n 10 | sed 's/^/  /'
-else
+if [ ! -s "$received" ]; then
   echo "The stand-in Kestrix IME received nothing (no sync was made, or it failed)."
+  exit 0
+fi
+# The import file is in the ANSI code page of a Simplified-Chinese Windows.
+text=$(iconv -f GB18030 -t UTF-8 "$received" | tr -d '\r')
+arrived=$(printf '%s\n' "$text" | wc -l)
+
+# Sorts the sample's entries by the rules Kestrix refuses them by: a single character, a
+# Latin letter in the word, a character that its code page (936, GBK) lacks.
+entries=0 single=() latin=() outside=()
+while IFS= read -r line; do
+  case $line in '' | ';'*) continue ;; esac
+  entries=$((entries + 1))
+  word=${line#* }
+  if [ "$(printf '%s' "$word" | iconv -f UTF-8 -t UTF-16LE | wc -c)" -le 2 ]; then
+    single+=("$word")
+  elif printf '%s' "$word" | LC_ALL=C grep -q '[A-Za-z]'; then
+    latin+=("$word")
+  elif ! printf '%s' "$word" | iconv -f UTF-8 -t GBK >/dev/null 2>&1; then
+    outside+=("$word")
+  fi
+done <"$sample"
+refused=$((${#single[@]} + ${#latin[@]} + ${#outside[@]}))
+
+echo "The stand-in Kestrix IME received $arrived of the sample's $entries entries" \
+     "(word, weight, pinyin); the first ten:"
+printf '%s\n' "$text" | head -n 10 | sed 's/^/  /'
+echo "Not carried over, because Kestrix refuses them ($refused):"
+printf '  %3d single characters: %s ...\n' "${#single[@]}" "${single[*]:0:6}"
+printf '  %3d words with Latin letters: %s ...\n' "${#latin[@]}" "${latin[*]:0:6}"
+printf '  %3d words with a character outside code page 936 (GBK): %s\n' "${#outside[@]}" \
+       "${outside[*]:0:6}"
+if [ "$arrived" -ne $((entries - refused)) ]; then
+  echo "Expected $((entries - refused)) entries to arrive, not $arrived."
 fi

@@ -66,8 +66,8 @@ int CBitmapButton::CurrentFrame() const noexcept
 {
     const auto orNormal = [this](int frame) { return frame != Unset ? frame : normalFrame_; };
     if (hwnd() != nullptr && !::IsWindowEnabled(hwnd())) return orNormal(disabledFrame_);
-    if (state.pressed) return orNormal(pressedFrame_);
-    if (state.focused) return orNormal(focusedFrame_);
+    if (state_.pressed) return orNormal(pressedFrame_);
+    if (state_.focused) return orNormal(focusedFrame_);
     return normalFrame_;
 }
 
@@ -86,8 +86,8 @@ void CBitmapButton::SizeToFrame()
 
 void CBitmapButton::SetPressed(bool value)
 {
-    if (state.pressed == value) return;
-    state.pressed = value;
+    if (state_.pressed == value) return;
+    state_.pressed = value;
     RepaintNow();
 }
 
@@ -197,7 +197,7 @@ LRESULT CBitmapButton::OnKeyUp(UINT, WPARAM wParam, LPARAM, bool& handled)
 LRESULT CBitmapButton::OnFocusChange(UINT message, WPARAM, LPARAM, bool& handled)
 {
     handled = false;
-    state.focused = message == WM_SETFOCUS;
+    state_.focused = message == WM_SETFOCUS;
     RepaintNow();
     return 0;
 }

@@ -66,5 +66,5 @@ private:
     struct State {
         bool focused = false;  // has the keyboard focus
         bool pressed = false;  // held down by the captured mouse or the space key
-    } state;
+    } state_;
 };

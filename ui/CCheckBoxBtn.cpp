@@ -30,7 +30,7 @@ bool CCheckBoxBtn::ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lPar
 HWND CCheckBoxBtn::Create(HWND parent, const RECT* rect, const wchar_t* text, DWORD exStyle,
                           UINT id)
 {
-    label = text != nullptr ? text : L"";
+    label_ = text != nullptr ? text : L"";
     const RECT defaultRect{0, 0, 150, 20};
     return CreateWindowOfClass(Class(), parent, rect != nullptr ? *rect : defaultRect, nullptr,
                                WS_CHILD, exStyle, id);
@@ -50,7 +50,7 @@ bool CCheckBoxBtn::SetBitmaps(HBITMAP hUnchecked, HBITMAP hChecked, HBITMAP hChe
 
 void CCheckBoxBtn::SetChecked(bool value)
 {
-    checked = value;
+    checked_ = value;
     RepaintNow();
 }
 
@@ -65,7 +65,7 @@ LRESULT CCheckBoxBtn::OnLButtonDown(UINT, WPARAM, LPARAM, bool&)
 {
     // Consumed: the system button never sees a whole click, so it neither captures the
     // mouse nor takes the focus nor sends BN_CLICKED.
-    checked = !checked;
+    checked_ = !checked_;
     RepaintNow();
     return 0;
 }
@@ -100,8 +100,8 @@ LRESULT CCheckBoxBtn::OnPaint(UINT, WPARAM, LPARAM, bool&)
     logFont.lfQuality = CLEARTYPE_QUALITY;
     win::unique_hfont font(::CreateFontIndirectW(&logFont));
     win::unique_select_object selectedFont(dc, font.get());
-    ::DrawTextW(dc, label.c_str(), static_cast<int>(label.size()), &labelRect,
+    ::DrawTextW(dc, label_.c_str(), static_cast<int>(label_.size()), &labelRect,
                 DT_CALCRECT | DT_WORDBREAK);
-    ::DrawTextW(dc, label.c_str(), static_cast<int>(label.size()), &labelRect, DT_WORDBREAK);
+    ::DrawTextW(dc, label_.c_str(), static_cast<int>(label_.size()), &labelRect, DT_WORDBREAK);
     return 0;
 }

@@ -18,8 +18,8 @@ public:
     bool SetBitmaps(HBITMAP hUnchecked, HBITMAP hChecked, HBITMAP hCheckedLocked);
     void SetChecked(bool value);
     // A locked box still flips its look when pressed, but never counts as selected.
-    void SetLocked(bool value) noexcept { locked = value; }
-    bool IsSelected() const noexcept { return !locked && checked; }
+    void SetLocked(bool value) noexcept { locked_ = value; }
+    bool IsSelected() const noexcept { return !locked_ && checked_; }
     // Moves the box to (x, y) in its parent, keeping its size.
     void MoveTo(int x, int y);
 
@@ -33,7 +33,7 @@ private:
     };
 
     static const WindowClass& Class();
-    int DrawingState() const noexcept { return !checked ? 0 : (locked ? 2 : 1); }
+    int DrawingState() const noexcept { return !checked_ ? 0 : (locked_ ? 2 : 1); }
 
     LRESULT OnPaint(UINT, WPARAM, LPARAM, bool&);
     LRESULT OnLButtonDown(UINT, WPARAM, LPARAM, bool&);
@@ -42,7 +42,7 @@ private:
     static const MessageEntry<CCheckBoxBtn> Messages[];
 
     BoxBitmap bitmaps_[3];  // unchecked, checked, checked and locked
-    std::wstring label;     // drawn beside the bitmap; the window has no text
-    bool checked = false;
-    bool locked = false;
+    std::wstring label_;    // drawn beside the bitmap; the window has no text
+    bool checked_ = false;
+    bool locked_ = false;
 };

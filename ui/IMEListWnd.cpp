@@ -30,36 +30,36 @@ HWND IMEListWnd::Create(HWND parent, UINT id)
 
 void IMEListWnd::CollectCheckedTypes(std::vector<IME_TYPE>& types) const
 {
-    for (size_t i = 0; i < boxes.size() && i < IMECatalogue.size(); ++i) {
-        if (boxes[i]->IsSelected()) types.push_back(IMECatalogue[i].type);
+    for (size_t i = 0; i < boxes_.size() && i < IMECatalogue.size(); ++i) {
+        if (boxes_[i]->IsSelected()) types.push_back(IMECatalogue[i].type);
     }
 }
 
 void IMEListWnd::ShowProgress()
 {
-    mode = ShowingProgress;
+    mode_ = ShowingProgress;
     HideBoxesAndRepaint();
 }
 
 void IMEListWnd::ShowResult(bool outcome)
 {
-    succeeded = outcome;
-    mode = ShowingResult;
+    succeeded_ = outcome;
+    mode_ = ShowingResult;
     HideBoxesAndRepaint();
 }
 
 void IMEListWnd::HideBoxesAndRepaint()
 {
-    for (const auto& box : boxes) ::ShowWindow(box->hwnd(), SW_HIDE);
+    for (const auto& box : boxes_) ::ShowWindow(box->hwnd(), SW_HIDE);
     RepaintNow();
 }
 
 LRESULT IMEListWnd::OnCreate(UINT, WPARAM, LPARAM, bool&)
 {
     const HINSTANCE module = ModuleInstance();
-    checkedBitmap.reset(::LoadBitmapW(module, MAKEINTRESOURCEW(IDB_BOX_CHECKED)));
-    uncheckedBitmap.reset(::LoadBitmapW(module, MAKEINTRESOURCEW(IDB_BOX_UNCHECKED)));
-    checkedLockedBitmap.reset(::LoadBitmapW(module, MAKEINTRESOURCEW(IDB_BOX_CHECKED_LOCKED)));
+    checkedBitmap_.reset(::LoadBitmapW(module, MAKEINTRESOURCEW(IDB_BOX_CHECKED)));
+    uncheckedBitmap_.reset(::LoadBitmapW(module, MAKEINTRESOURCEW(IDB_BOX_UNCHECKED)));
+    checkedLockedBitmap_.reset(::LoadBitmapW(module, MAKEINTRESOURCEW(IDB_BOX_CHECKED_LOCKED)));
 
     // The count that sized the main window, so the boxes always fit the panel.
     const int count = std::min(detectedImeCount, static_cast<int>(IMECatalogue.size()));
@@ -68,11 +68,11 @@ LRESULT IMEListWnd::OnCreate(UINT, WPARAM, LPARAM, bool&)
         auto box = std::make_unique<CCheckBoxBtn>();
         box->Create(hwnd(), nullptr, info.name.c_str(), 0, ID_SYNC);
         if (IsTransferCapable(info.type)) box->SetChecked(true);
-        box->SetBitmaps(uncheckedBitmap.get(), checkedBitmap.get(), checkedLockedBitmap.get());
+        box->SetBitmaps(uncheckedBitmap_.get(), checkedBitmap_.get(), checkedLockedBitmap_.get());
         if (!info.supported) box->SetLocked(true);
         box->MoveTo(i % 2 == 0 ? 50 : 240, 50 + 38 * (i / 2));
         ::ShowWindow(box->hwnd(), SW_SHOW);
-        boxes.push_back(std::move(box));
+        boxes_.push_back(std::move(box));
     }
 
     // The system owns the region once it is the window's; until then it is ours.
@@ -95,8 +95,8 @@ LRESULT IMEListWnd::OnPaint(UINT, WPARAM, LPARAM, bool&)
     logFont.lfQuality = CLEARTYPE_QUALITY;
     const wchar_t* text = StatusTexts[0];
     RECT textRect{30, 15, placement.right - 30, 45};
-    if (mode != ShowingList) {
-        text = mode == ShowingProgress ? StatusTexts[1] : StatusTexts[succeeded ? 2 : 3];
+    if (mode_ != ShowingList) {
+        text = mode_ == ShowingProgress ? StatusTexts[1] : StatusTexts[succeeded_ ? 2 : 3];
         logFont.lfHeight = 18;
         logFont.lfWidth = 7;
         logFont.lfWeight = 600;

@@ -29,8 +29,6 @@ public:
     void ShowProgress();
     void ShowResult(bool outcome);
 
-    PanelMode Mode() const noexcept { return mode; }
-
     bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
     // Set by the main window before it creates the panel: the creation rectangle, the
@@ -47,11 +45,11 @@ private:
     static const MessageEntry<IMEListWnd> Messages[];
 
     // Box i shows catalogue entry i.
-    std::vector<std::unique_ptr<CCheckBoxBtn>> boxes;
+    std::vector<std::unique_ptr<CCheckBoxBtn>> boxes_;
     // Shared by every box. The boxes' windows, children of the panel, are gone before these.
-    win::unique_hbitmap checkedBitmap;
-    win::unique_hbitmap uncheckedBitmap;
-    win::unique_hbitmap checkedLockedBitmap;
-    PanelMode mode = ShowingList;
-    bool succeeded = false;
+    win::unique_hbitmap checkedBitmap_;
+    win::unique_hbitmap uncheckedBitmap_;
+    win::unique_hbitmap checkedLockedBitmap_;
+    PanelMode mode_ = ShowingList;
+    bool succeeded_ = false;
 };

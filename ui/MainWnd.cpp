@@ -42,34 +42,34 @@ unique_himagelist MainWnd::LoadStrip(int id) const
 
 LRESULT MainWnd::OnCreate(UINT, WPARAM, LPARAM, bool&)
 {
-    ::GetClientRect(hwnd(), &clientRect);
-    const int width = clientRect.right - clientRect.left;
-    const int bottom = clientRect.bottom;
+    ::GetClientRect(hwnd(), &clientRect_);
+    const int width = clientRect_.right - clientRect_.left;
+    const int bottom = clientRect_.bottom;
 
-    bigIcon = ::LoadIconW(ModuleInstance(), MAKEINTRESOURCEW(IDI_APP));
-    ::SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
-    titleBitmap.reset(::LoadBitmapW(ModuleInstance(), MAKEINTRESOURCEW(IDB_TITLE)));
+    bigIcon_ = ::LoadIconW(ModuleInstance(), MAKEINTRESOURCEW(IDI_APP));
+    ::SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+    titleBitmap_.reset(::LoadBitmapW(ModuleInstance(), MAKEINTRESOURCEW(IDB_TITLE)));
 
-    PlaceButton(cancelButton, {width / 2 + 30, bottom - 58, width - 70, bottom - 25}, ID_CLOSE,
-                IDB_CANCEL_STRIP, 2, 1);
-    PlaceButton(syncButton, {70, bottom - 58, width / 2 - 10, bottom - 25}, ID_SYNC, IDB_SYNC_STRIP,
-                2, 1);
+    PlaceButton(cancelButton_, {width / 2 + 30, bottom - 58, width - 70, bottom - 25}, ID_CLOSE,
+                IDB_CANCEL_STRIP, 0, 2, 1, 0);
+    PlaceButton(syncButton_, {70, bottom - 58, width / 2 - 10, bottom - 25}, ID_SYNC,
+                IDB_SYNC_STRIP, 0, 2, 1, 0);
 
-    panel.placement = {0, 0, 460, 30 * RowsFor(detectedImeCount) + 98};
-    panel.Create(hwnd(), ID_SYNC);
-    ::ShowWindow(panel.hwnd(), SW_SHOW);
-    ::MoveWindow(panel.hwnd(), 18, 64, panel.placement.right, panel.placement.bottom, TRUE);
+    panel_.placement = {0, 0, 460, 30 * RowsFor(detectedImeCount) + 98};
+    panel_.Create(hwnd(), ID_SYNC);
+    ::ShowWindow(panel_.hwnd(), SW_SHOW);
+    ::MoveWindow(panel_.hwnd(), 18, 64, panel_.placement.right, panel_.placement.bottom, TRUE);
 
     CentreOnWorkArea();
     return 1;
 }
 
 void MainWnd::PlaceButton(CBitmapButton& button, const RECT& rect, UINT id, int stripId,
-                          int pressedFrame, int focusedFrame)
+                          int normalFrame, int pressedFrame, int focusedFrame, int disabledFrame)
 {
     button.Create(hwnd(), rect, id);
     button.AssignStrip(LoadStrip(stripId));
-    button.AssignFrames(0, pressedFrame, focusedFrame, 0);
+    button.AssignFrames(normalFrame, pressedFrame, focusedFrame, disabledFrame);
     ::ShowWindow(button.hwnd(), SW_SHOW);
 }
 
@@ -111,7 +111,7 @@ LRESULT MainWnd::OnDestroy(UINT, WPARAM, LPARAM, bool&)
 LRESULT MainWnd::OnEraseBackground(UINT, WPARAM wParam, LPARAM, bool&)
 {
     win::unique_hbrush background(::CreateSolidBrush(MainWindowColour));
-    ::FillRect(reinterpret_cast<HDC>(wParam), &clientRect, background.get());
+    ::FillRect(reinterpret_cast<HDC>(wParam), &clientRect_, background.get());
     return 0;
 }
 
@@ -119,10 +119,10 @@ LRESULT MainWnd::OnPaint(UINT, WPARAM, LPARAM, bool&)
 {
     win::unique_paint paint(hwnd());
     BITMAP title{};
-    if (!titleBitmap || !::GetObjectW(titleBitmap.get(), sizeof(title), &title)) return 0;
+    if (!titleBitmap_ || !::GetObjectW(titleBitmap_.get(), sizeof(title), &title)) return 0;
     win::unique_hdc memory(::CreateCompatibleDC(paint.dc()));
     if (!memory) return 0;
-    win::unique_select_object selected(memory.get(), titleBitmap.get());
+    win::unique_select_object selected(memory.get(), titleBitmap_.get());
     ::BitBlt(paint.dc(), 20, 20, title.bmWidth, title.bmHeight, memory.get(), 0, 0, SRCCOPY);
     return 0;
 }
@@ -141,15 +141,15 @@ LRESULT MainWnd::OnTransformFailed(UINT, WPARAM, LPARAM, bool&)
 
 void MainWnd::ShowOutcome(bool succeeded)
 {
-    ::ShowWindow(cancelButton.hwnd(), SW_HIDE);
-    ::ShowWindow(syncButton.hwnd(), SW_HIDE);
-    panel.ShowResult(succeeded);
+    ::ShowWindow(cancelButton_.hwnd(), SW_HIDE);
+    ::ShowWindow(syncButton_.hwnd(), SW_HIDE);
+    panel_.ShowResult(succeeded);
 
     // Only one outcome arrives per run; a second would find the OK button already there.
-    if (okButton.hwnd() != nullptr) return;
-    const int width = clientRect.right - clientRect.left;
-    const int bottom = clientRect.bottom;
-    // One look in every state.
-    PlaceButton(okButton, {width / 2 - 60, bottom - 58, width / 2 + 60, bottom - 25}, ID_CLOSE,
-                IDB_OK_STRIP, CBitmapButton::Unset, CBitmapButton::Unset);
+    if (okButton_.hwnd() != nullptr) return;
+    const int width = clientRect_.right - clientRect_.left;
+    const int bottom = clientRect_.bottom;
+    // Only the normal frame is set: the OK button has one look in every state.
+    PlaceButton(okButton_, {width / 2 - 60, bottom - 58, width / 2 + 60, bottom - 25}, ID_CLOSE,
+                IDB_OK_STRIP, 0, CBitmapButton::Unset, CBitmapButton::Unset, CBitmapButton::Unset);
 }

@@ -29,9 +29,10 @@ private:
     static const WindowClass& Class();
     void CentreOnWorkArea();
     unique_himagelist LoadStrip(int id) const;
-    // Creates and shows one of the bottom buttons with its frame strip and frame indices.
-    void PlaceButton(CBitmapButton& button, const RECT& rect, UINT id, int stripId,
-                     int pressedFrame, int focusedFrame);
+    // Creates and shows one of the bottom buttons with its frame strip; each frame index other
+    // than CBitmapButton::Unset is set, the others fall back to the normal frame.
+    void PlaceButton(CBitmapButton& button, const RECT& rect, UINT id, int stripId, int normalFrame,
+                     int pressedFrame, int focusedFrame, int disabledFrame);
 
     LRESULT OnCreate(UINT, WPARAM, LPARAM, bool&);
     // The close box, Alt+F4, and the cancel and OK buttons all end the window.
@@ -46,11 +47,11 @@ private:
 
     static const MessageEntry<MainWnd> Messages[];
 
-    HICON bigIcon = nullptr;  // a resource icon: shared, never destroyed
-    CBitmapButton cancelButton;
-    CBitmapButton syncButton;
-    CBitmapButton okButton;  // its window exists only once the outcome is shown
-    win::unique_hbitmap titleBitmap;
-    IMEListWnd panel;
-    RECT clientRect{};  // read once at creation; all layout follows it
+    HICON bigIcon_ = nullptr;  // a resource icon: shared, never destroyed
+    CBitmapButton cancelButton_;
+    CBitmapButton syncButton_;
+    CBitmapButton okButton_;  // its window exists only once the outcome is shown
+    win::unique_hbitmap titleBitmap_;
+    IMEListWnd panel_;
+    RECT clientRect_{};  // read once at creation; all layout follows it
 };

@@ -107,7 +107,6 @@ public:
     ~unique_paint() { ::EndPaint(window_, &paint_); }
 
     HDC dc() const noexcept { return dc_; }
-    const PAINTSTRUCT& info() const noexcept { return paint_; }
 
 private:
     HWND window_;

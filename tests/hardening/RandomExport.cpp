@@ -34,16 +34,29 @@ bool Chance(std::mt19937& random, unsigned percent)
     return random() % 100 < percent;
 }
 
-std::wstring RandomReading(std::mt19937& random)
+// A line of an export, and the import line that it must give; empty when it need not arrive.
+struct GeneratedLine {
+    std::wstring text;
+    std::wstring mustArrive;
+};
+
+// Syllables separated by spaces; now and then a doubled separator, and empty syllables.
+std::wstring RandomPinyin(std::mt19937& random)
 {
-    std::wstring reading;
+    std::wstring pinyin;
     const std::size_t syllables = 1 + Pick(random, 5);
     for (std::size_t i = 0; i < syllables; ++i) {
-        reading += L'\'';
-        if (Chance(random, 3)) reading += L'\'';
-        reading += Syllables[Pick(random, std::size(Syllables))];
+        if (i != 0) pinyin += L' ';
+        if (Chance(random, 3)) pinyin += L' ';
+        pinyin += Syllables[Pick(random, std::size(Syllables))];
     }
-    return reading;
+    return pinyin;
+}
+
+std::wstring Reading(std::wstring pinyin)
+{
+    std::replace(pinyin.begin(), pinyin.end(), L' ', L'\'');
+    return L"'" + pinyin;
 }
 
 std::wstring RandomWord(std::mt19937& random)
@@ -60,15 +73,22 @@ std::wstring RandomWord(std::mt19937& random)
     return word;
 }
 
-std::wstring RandomLine(std::mt19937& random)
+GeneratedLine RandomLine(std::mt19937& random)
 {
     const unsigned kind = random() % 100;
-    if (kind < 70) return RandomReading(random) + L" " + RandomWord(random);
-    if (kind < 75) return L";" + RandomWord(random);
-    if (kind < 80) return L"";
-    if (kind < 85) return RandomReading(random) + RandomWord(random);  // no space
-    if (kind < 90) return RandomReading(random).substr(1) + L" " + RandomWord(random);
-    return RandomWord(random) + L" " + RandomWord(random);
+    if (kind < 70) {
+        const std::wstring pinyin = RandomPinyin(random);
+        const std::wstring word = RandomWord(random);
+        const bool chinese = word.find_first_not_of(WordUnits[0]) == std::wstring::npos;
+        const bool must = chinese && word.size() >= 2 && pinyin.size() >= 2;
+        return {SogouLine(pinyin, word), must ? word + L"\t1\t" + pinyin + L"\r\n" : L""};
+    }
+    if (kind < 75) return {L";" + RandomWord(random), {}};
+    if (kind < 80) return {L"", {}};
+    // No space between reading and word; no apostrophe before the reading; no reading.
+    if (kind < 85) return {Reading(RandomPinyin(random)) + RandomWord(random), {}};
+    if (kind < 90) return {Reading(RandomPinyin(random)).substr(1) + L" " + RandomWord(random), {}};
+    return {RandomWord(random) + L" " + RandomWord(random), {}};
 }
 
 void AppendUnits(std::string& bytes, const std::wstring& text)
@@ -115,88 +135,42 @@ void Spoil(std::mt19937& random, std::string& bytes)
 
 }  // namespace
 
-std::string RandomExport(std::mt19937& random)
+RandomisedExport RandomExport(std::mt19937& random)
 {
+    RandomisedExport generated;
     std::wstring text;
+    // A lone LF ends no line for the reader: it joins the lines on both sides of it, so
+    // neither of them can be sure to arrive.
+    bool joined = false;
     const std::size_t lines = Pick(random, 40);
     for (std::size_t i = 0; i < lines; ++i) {
-        text += RandomLine(random);
+        const GeneratedLine line = RandomLine(random);
+        text += line.text;
         const unsigned end = random() % 100;
-        if (i + 1 == lines && end < 20) break;  // the last line without a line end
-        text += end < 85 ? L"\r\n" : end < 95 ? L"\r" : L"\n";
+        const bool unterminated = i + 1 == lines && end < 20;
+        if (!unterminated) text += end < 85 ? L"\r\n" : end < 95 ? L"\r" : L"\n";
+        const bool loneLf = !unterminated && end >= 95;
+        if (!line.mustArrive.empty() && !joined && !loneLf) {
+            generated.mustArrive.push_back(line.mustArrive);
+        }
+        joined = loneLf;
     }
 
-    std::string bytes;
     const unsigned mark = random() % 100;
     if (mark < 10) {
-        bytes = "\xEF\xBB\xBF" + Utf8(text);
+        generated.bytes = "\xEF\xBB\xBF" + Utf8(text);
     } else {
-        if (mark < 85) bytes = "\xFF\xFE";
-        AppendUnits(bytes, text);
+        if (mark < 85) generated.bytes = "\xFF\xFE";
+        AppendUnits(generated.bytes, text);
     }
-    if (Chance(random, 30)) Spoil(random, bytes);
-    return bytes;
+    generated.spoilt = Chance(random, 30);
+    if (generated.spoilt) Spoil(random, generated.bytes);
+    return generated;
 }
 
-std::vector<DictionaryEntry> EntriesIn(const std::string& bytes)
+std::wstring SogouLine(const std::wstring& pinyin, const std::wstring& word)
 {
-    std::wstring units;
-    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        const int size = MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3,
-                                             static_cast<int>(bytes.size() - 3), nullptr, 0);
-        units.resize(static_cast<std::size_t>(std::max(size, 0)));
-        MultiByteToWideChar(CP_UTF8, 0, bytes.data() + 3, static_cast<int>(bytes.size() - 3),
-                            units.data(), size);
-    } else {
-        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-            units += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                          static_cast<unsigned char>(bytes[i + 1]) << 8);
-        }
-        if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFF\xFE") == 0) units.erase(0, 1);
-    }
-
-    std::vector<std::wstring> lines;
-    for (std::size_t start = 0; start < units.size();) {
-        std::size_t end = units.find(L'\r', start);
-        if (end == std::wstring::npos) end = units.size();
-        lines.push_back(units.substr(start, end - start));
-        start = end + 1;
-        if (start < units.size() && units[start] == L'\n') ++start;
-    }
-
-    std::vector<DictionaryEntry> entries;
-    for (const std::wstring& line : lines) {
-        if (line.empty() || line[0] == L';') continue;
-        const std::size_t space = line.find(L' ');
-        if (space == std::wstring::npos || line[0] != L'\'') continue;
-        DictionaryEntry entry;
-        entry.pinyin = line.substr(1, space - 1);
-        std::replace(entry.pinyin.begin(), entry.pinyin.end(), L'\'', L' ');
-        entry.word = line.substr(space + 1);
-        entry.weight = 1;
-        entries.push_back(entry);
-    }
-    return entries;
-}
-
-const char* RefusalReason(const DictionaryEntry& entry)
-{
-    const auto control = [](wchar_t unit) { return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F); };
-    if (entry.pinyin.size() < 2) return "reading shorter than two units";
-    if (entry.word.size() < 2) return "word shorter than two units";
-    if (std::any_of(entry.word.begin(), entry.word.end(), [](wchar_t unit) {
-            return (unit >= L'A' && unit <= L'Z') || (unit >= L'a' && unit <= L'z');
-        })) {
-        return "ASCII letter in the word";
-    }
-    if (std::any_of(entry.word.begin(), entry.word.end(), control) ||
-        std::any_of(entry.pinyin.begin(), entry.pinyin.end(), control)) {
-        return "control character";
-    }
-    if (!RoundTripsThroughAnsi(entry.word + L"\t1\t" + entry.pinyin)) {
-        return "not in the ANSI code page";
-    }
-    return nullptr;
+    return Reading(pinyin) + L" " + word;
 }
 
 bool RoundTripsThroughAnsi(const std::wstring& text)

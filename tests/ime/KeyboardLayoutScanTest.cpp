@@ -39,11 +39,12 @@ TEST(IsChineseImeLayoutKey, AcceptsExactlyEightCharactersFromEToThe0804Tail)
     EXPECT_TRUE(IsChineseImeLayoutKey(L"Exyz0804"));  // the middle is not examined
     EXPECT_TRUE(IsChineseImeLayoutKey(L"E\x4E2D-_0804"));
 
-    EXPECT_FALSE(IsChineseImeLayoutKey(L"e0200804"));   // lower-case e
-    EXPECT_FALSE(IsChineseImeLayoutKey(L"00000804"));   // a plain keyboard layout
+    EXPECT_FALSE(IsChineseImeLayoutKey(L"e0200804"));  // lower-case e
+    EXPECT_FALSE(IsChineseImeLayoutKey(L"00000804"));  // a plain keyboard layout
     EXPECT_FALSE(IsChineseImeLayoutKey(L"D0200804"));
     EXPECT_FALSE(IsChineseImeLayoutKey(L"E0804"));      // five characters
     EXPECT_FALSE(IsChineseImeLayoutKey(L"E02000804"));  // nine characters
+    EXPECT_FALSE(IsChineseImeLayoutKey(L"E02008040"));  // nine, with the tail's match first
     EXPECT_FALSE(IsChineseImeLayoutKey(L"E0200409"));   // another language
     EXPECT_FALSE(IsChineseImeLayoutKey(L"E020080"));
     EXPECT_FALSE(IsChineseImeLayoutKey(L"E020"));

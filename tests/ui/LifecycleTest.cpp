@@ -8,6 +8,18 @@ using namespace gui;
 TEST(Lifecycle, ASecondCopyEndsAtOnceAndANewOneStartsAfterTheFirst)
 {
     LayoutInstall layouts({{L"E0E10804", SogouName}});
+    DWORD exitCode = 1234;
+    {
+        // The name is what copies of different builds agree on, so another process holds it
+        // here: two copies of one build would agree on any name.
+        win::unique_handle held(::CreateMutexW(nullptr, TRUE, L"lexiferry_mutex"));
+        ASSERT_TRUE(held);
+        Program blocked;
+        ASSERT_TRUE(blocked.Start());
+        ASSERT_TRUE(blocked.WaitForExit(5000, exitCode)) << "it ran while the mutex was held";
+        EXPECT_EQ(0u, exitCode);
+    }
+
     Program first;
     ASSERT_TRUE(first.Start());
     const HWND main = first.WaitForMainWindow();
@@ -15,7 +27,7 @@ TEST(Lifecycle, ASecondCopyEndsAtOnceAndANewOneStartsAfterTheFirst)
 
     Program second;
     ASSERT_TRUE(second.Start());
-    DWORD exitCode = 1234;
+    exitCode = 1234;
     ASSERT_TRUE(second.WaitForExit(5000, exitCode));
     EXPECT_EQ(0u, exitCode);
     EXPECT_TRUE(first.Running());
