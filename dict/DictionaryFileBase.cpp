@@ -13,6 +13,24 @@ constexpr wchar_t LineFeed = L'\n';
 
 }  // namespace
 
+bool Utf8TextBytes(std::uint64_t contentBytes, int& textBytes)
+{
+    constexpr std::uint64_t markSize = 3;
+    if (contentBytes < markSize || contentBytes - markSize > static_cast<std::uint64_t>(INT_MAX)) {
+        return false;
+    }
+    textBytes = static_cast<int>(contentBytes - markSize);
+    return true;
+}
+
+bool DecodedContentBytes(std::uint64_t unitCount, std::uint32_t& contentBytes)
+{
+    constexpr std::uint64_t bytesPerUnit = 2;
+    if (unitCount > UINT32_MAX / bytesPerUnit) return false;
+    contentBytes = static_cast<std::uint32_t>(unitCount * bytesPerUnit);
+    return true;
+}
+
 DictionaryFileBase::DictionaryFileBase(DictionaryFileMode fileMode) : mode(fileMode)
 {
     RefreshTempDirectory();
@@ -85,31 +103,32 @@ TextEncoding DictionaryFileBase::DetectEncoding()
 bool DictionaryFileBase::DecodeUtf8Content()
 {
     constexpr std::uint32_t markSize = 3;
-    const char* text = reinterpret_cast<const char*>(content.get()) + markSize;
-    const int byteCount = static_cast<int>(contentSize - markSize);
     readPosition = 0;
-    if (byteCount == 0) {
+    int textBytes = 0;
+    if (!Utf8TextBytes(contentSize, textBytes)) return false;
+    if (textBytes == 0) {
         content.reset();
         contentSize = 0;
         return true;
     }
+    const char* text = reinterpret_cast<const char*>(content.get()) + markSize;
     // Invalid sequences become U+FFFD, so a bad byte spoils only its own line.
-    const int unitCount = MultiByteToWideChar(CP_UTF8, 0, text, byteCount, nullptr, 0);
-    if (unitCount <= 0) return false;
-    std::unique_ptr<unsigned char[]> decoded(
-        new (std::nothrow) unsigned char[std::size_t(unitCount) * 2]);
-    if (!decoded) return false;
-    std::unique_ptr<wchar_t[]> units(new (std::nothrow) wchar_t[unitCount]);
-    if (!units ||
-        MultiByteToWideChar(CP_UTF8, 0, text, byteCount, units.get(), unitCount) != unitCount) {
+    const int unitCount = MultiByteToWideChar(CP_UTF8, 0, text, textBytes, nullptr, 0);
+    std::uint32_t decodedBytes = 0;
+    if (unitCount <= 0 ||
+        !DecodedContentBytes(static_cast<std::uint64_t>(unitCount), decodedBytes)) {
         return false;
     }
-    for (int i = 0; i < unitCount; ++i) {
-        decoded[2 * i] = static_cast<unsigned char>(units[i] & 0xFF);
-        decoded[2 * i + 1] = static_cast<unsigned char>(units[i] >> 8);
+    // wchar_t is UTF-16LE on Windows, so the units land in the buffer as the bytes ReadLine
+    // expects; new[] aligns a byte buffer for any fundamental type.
+    std::unique_ptr<unsigned char[]> decoded(new (std::nothrow) unsigned char[decodedBytes]);
+    if (!decoded ||
+        MultiByteToWideChar(CP_UTF8, 0, text, textBytes, reinterpret_cast<wchar_t*>(decoded.get()),
+                            unitCount) != unitCount) {
+        return false;
     }
     content = std::move(decoded);
-    contentSize = static_cast<std::uint32_t>(unitCount) * 2;
+    contentSize = decodedBytes;
     return true;
 }
 

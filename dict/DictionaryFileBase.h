@@ -54,7 +54,8 @@ protected:
 private:
     bool Load(const wchar_t* filePath);
     TextEncoding DetectEncoding();
-    // Replaces UTF-8 content after its mark by the same text in UTF-16LE.
+    // Replaces UTF-8 content after its mark by the same text in UTF-16LE. False, as for a
+    // failed export, when the text or its decoded size is too large to be held.
     bool DecodeUtf8Content();
     std::uint32_t UnitCount() const { return contentSize / 2; }
     // Makes the conversion buffer hold at least size bytes; false when it can't be had.
@@ -78,3 +79,10 @@ private:
     std::unique_ptr<char[]> converted;
     std::size_t convertedCapacity = 0;
 };
+
+// The sizes of decoding UTF-8 content (its three-byte mark included) into the UTF-16LE that
+// ReadLine reads. Both are false where the numbers can't be held: text after the mark longer
+// than one conversion call takes (INT_MAX bytes), or more units than the content's 32-bit
+// size holds.
+bool Utf8TextBytes(std::uint64_t contentBytes, int& textBytes);
+bool DecodedContentBytes(std::uint64_t unitCount, std::uint32_t& contentBytes);
