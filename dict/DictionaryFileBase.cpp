@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <climits>
+#include <cstring>
 #include <cwchar>
 #include <new>
 
@@ -10,6 +11,8 @@ namespace {
 
 constexpr wchar_t CarriageReturn = L'\r';
 constexpr wchar_t LineFeed = L'\n';
+// Tens of KiB: few WriteFile calls, and little memory beside the export.
+constexpr std::size_t WriteBlockSize = 64 * 1024;
 
 }  // namespace
 
@@ -180,58 +183,85 @@ bool DictionaryFileBase::ReadEntry(DictionaryEntry& entry)
     }
 }
 
-bool DictionaryFileBase::ReserveConverted(std::size_t size)
+bool DictionaryFileBase::MakeWriteRoom(std::size_t size)
 {
-    if (size <= convertedCapacity) return true;
-    converted.reset(new (std::nothrow) char[size]);
-    convertedCapacity = converted ? size : 0;
-    return converted != nullptr;
+    if (writeCapacity - writeSize >= size) return true;
+    if (!Flush()) return false;
+    if (size <= writeCapacity) return true;
+    // A text longer than a block gets a buffer of its own size, kept for the next one.
+    const std::size_t capacity = size > WriteBlockSize ? size : WriteBlockSize;
+    writeBuffer.reset(new (std::nothrow) char[capacity]);
+    writeCapacity = writeBuffer ? capacity : 0;
+    return writeBuffer != nullptr;
 }
 
 bool DictionaryFileBase::WriteText(const std::wstring& text)
 {
-    if (!file) return false;
-    const wchar_t* units = text.data();
+    if (!file || writeFailed) return false;
+    // A block is written with one WriteFile: its size must fit a DWORD, and a conversion's
+    // sizes an int.
+    constexpr std::size_t maxBytesPerUnit = 3;
+    if (text.size() > INT_MAX / maxBytesPerUnit) return false;
     const int unitCount = static_cast<int>(text.size());
-    const void* bytes = nullptr;
-    DWORD byteCount = 0;
 
     if (encoding == TextEncoding::Utf16) {
         // wchar_t is UTF-16LE on Windows: the units are the bytes.
-        bytes = units;
-        byteCount = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    } else {
-        // UTF-8 holds every character; only a lone surrogate has none, and it must fail
-        // rather than become U+FFFD.
-        UINT codePage = CP_UTF8;
-        DWORD flags = WC_ERR_INVALID_CHARS;
-        BOOL usedDefault = FALSE;
-        BOOL* usedDefaultOut = nullptr;
-        if (encoding == TextEncoding::Ansi && GetACP() != CP_UTF8) {
-            // A character the code page lacks must not become "?" or a look-alike in the
-            // user's dictionary: such a text is refused instead.
-            codePage = CP_ACP;
-            flags = WC_NO_BEST_FIT_CHARS;
-            usedDefaultOut = &usedDefault;
-        }
-        // One conversion into a buffer that is large enough for any text of this length
-        // (a UTF-16 unit never takes more than three bytes in UTF-8 or an ANSI code page),
-        // rather than a first pass to learn the size: this runs once per entry.
-        constexpr std::size_t maxBytesPerUnit = 3;
-        if (unitCount == 0 || text.size() > INT_MAX / maxBytesPerUnit ||
-            !ReserveConverted(text.size() * maxBytesPerUnit)) {
-            return false;
-        }
-        const int size =
-            WideCharToMultiByte(codePage, flags, units, unitCount, converted.get(),
-                                static_cast<int>(convertedCapacity), nullptr, usedDefaultOut);
-        if (size <= 0 || usedDefault) return false;
-        bytes = converted.get();
-        byteCount = static_cast<DWORD>(size);
+        const std::size_t byteCount = text.size() * sizeof(wchar_t);
+        if (byteCount == 0) return true;
+        if (!MakeWriteRoom(byteCount)) return false;
+        std::memcpy(writeBuffer.get() + writeSize, text.data(), byteCount);
+        writeSize += byteCount;
+        return true;
     }
 
+    // UTF-8 holds every character; only a lone surrogate has none, and it must fail rather
+    // than become U+FFFD.
+    UINT codePage = CP_UTF8;
+    DWORD flags = WC_ERR_INVALID_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* usedDefaultOut = nullptr;
+    if (encoding == TextEncoding::Ansi && GetACP() != CP_UTF8) {
+        // A character the code page lacks must not become "?" or a look-alike in the user's
+        // dictionary: such a text is refused instead.
+        codePage = CP_ACP;
+        flags = WC_NO_BEST_FIT_CHARS;
+        usedDefaultOut = &usedDefault;
+    }
+    // One conversion straight into the write buffer, with room for any text of this length
+    // (a UTF-16 unit never takes more than three bytes in UTF-8 or an ANSI code page), rather
+    // than a first pass to learn the size: this runs once per entry.
+    if (unitCount == 0 || !MakeWriteRoom(text.size() * maxBytesPerUnit)) return false;
+    const std::size_t room = writeCapacity - writeSize;
+    const int size = WideCharToMultiByte(
+        codePage, flags, text.data(), unitCount, writeBuffer.get() + writeSize,
+        room > INT_MAX ? INT_MAX : static_cast<int>(room), nullptr, usedDefaultOut);
+    // A refused text leaves its bytes past writeSize, where the next text overwrites them.
+    if (size <= 0 || usedDefault) return false;
+    writeSize += static_cast<std::size_t>(size);
+    return true;
+}
+
+bool DictionaryFileBase::Flush()
+{
+    if (writeFailed) return false;
+    if (writeSize == 0) return true;
+    const DWORD size = static_cast<DWORD>(writeSize);
+    writeSize = 0;
+    LARGE_INTEGER blockStart{};
+    const bool positionKnown =
+        SetFilePointerEx(file.get(), LARGE_INTEGER{}, &blockStart, FILE_CURRENT) != FALSE;
     DWORD written = 0;
-    return WriteFile(file.get(), bytes, byteCount, &written, nullptr) && written == byteCount;
+    if (WriteFile(file.get(), writeBuffer.get(), size, &written, nullptr) && written == size) {
+        return true;
+    }
+    // A full disk writes what fits and fails. A line cut there, and the next glued to it,
+    // would be a garbage word in the user's dictionary; a file with lines missing must never
+    // pass for the whole: take the part back and fail the file.
+    writeFailed = true;
+    if (positionKnown && SetFilePointerEx(file.get(), blockStart, nullptr, FILE_BEGIN)) {
+        SetEndOfFile(file.get());
+    }
+    return false;
 }
 
 ParseLineResult DictionaryFileBase::ParseLine(const std::wstring&, std::wstring&, std::wstring&,

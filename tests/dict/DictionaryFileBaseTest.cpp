@@ -163,6 +163,7 @@ TEST(DictionaryFile, WriteTextEncodesWithoutMarkOrTerminator)
         EXPECT_TRUE(file.WriteText(L"a\x4F60"));
         // Nothing to convert is a failed conversion; raw UTF-16 simply writes nothing.
         EXPECT_EQ(expected.encoding == TextEncoding::Utf16, file.WriteText(L""));
+        EXPECT_TRUE(file.Flush());
         EXPECT_EQ(expected.bytes, testsupport::ReadFileBytes(path));
     }
 }
@@ -179,6 +180,7 @@ TEST(DictionaryFile, AnsiRefusesTextTheCodePageCannotHoldExactly)
     EXPECT_FALSE(file.WriteText(L"\xD55C\xAE00"));
     EXPECT_FALSE(file.WriteText(L"x\x00C4"));
     EXPECT_FALSE(file.WriteText(L"\xD840"));
+    EXPECT_TRUE(file.Flush());
     EXPECT_EQ("\xC4\xE3\xBA\xC3", testsupport::ReadFileBytes(temp.Directory() + L"fixture.tmp"));
 }
 
@@ -190,9 +192,8 @@ TEST(DictionaryFile, Utf8RefusesALoneSurrogateInsteadOfReplacingIt)
     ASSERT_TRUE(file.Open());
     ASSERT_TRUE(file.WriteText(L"\xD840\xDC00"));  // a whole pair: U+20000
     EXPECT_FALSE(file.WriteText(L"a\xD840"));
-    EXPECT_FALSE(
-        file.WriteText(L"\xDC00"
-                       L"b"));
+    EXPECT_FALSE(file.WriteText({L'\xDC00', L'b'}));
+    EXPECT_TRUE(file.Flush());
     EXPECT_EQ("\xF0\xA0\x80\x80", testsupport::ReadFileBytes(temp.Directory() + L"fixture.tmp"));
 }
 

@@ -60,6 +60,7 @@ CaseOutcome Transfer(const std::string& bytes)
         outcome.read.push_back(entry);
         outcome.accepted.push_back(destination->WriteEntry(entry));
     }
+    EXPECT_TRUE(destination->Flush());
     outcome.written = testsupport::ReadFileBytes(destination->Path());
     return outcome;
 }
