@@ -145,13 +145,17 @@ bool DictionaryFileBase::ReadLine(std::wstring& line)
     line.clear();
     const std::uint32_t units = UnitCount();
     if (readPosition >= units) return false;
-    while (readPosition < units) {
-        const wchar_t unit = UnitAt(readPosition++);
-        if (unit == CarriageReturn) {
-            if (readPosition < units && UnitAt(readPosition) == LineFeed) ++readPosition;
-            return true;
-        }
-        line.push_back(unit);
+    std::uint32_t end = readPosition;
+    while (end < units && UnitAt(end) != CarriageReturn) ++end;
+    // One copy of the whole line rather than a unit at a time: this runs for every line of
+    // the export. wchar_t is UTF-16LE on Windows, so the content's bytes are the units.
+    const std::size_t length = end - readPosition;
+    line.resize(length);
+    std::memcpy(line.data(), content.get() + std::size_t(readPosition) * 2, length * 2);
+    readPosition = end;
+    if (readPosition < units) {
+        ++readPosition;  // past the CR
+        if (readPosition < units && UnitAt(readPosition) == LineFeed) ++readPosition;
     }
     return true;
 }
