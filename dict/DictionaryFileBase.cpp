@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <climits>
+#include <cstring>
 #include <cwchar>
 #include <new>
 
@@ -10,8 +11,28 @@ namespace {
 
 constexpr wchar_t CarriageReturn = L'\r';
 constexpr wchar_t LineFeed = L'\n';
+// Tens of KiB: few WriteFile calls, and little memory beside the export.
+constexpr std::size_t WriteBlockSize = 64 * 1024;
 
 }  // namespace
+
+bool Utf8TextBytes(std::uint64_t contentBytes, int& textBytes)
+{
+    constexpr std::uint64_t markSize = 3;
+    if (contentBytes < markSize || contentBytes - markSize > static_cast<std::uint64_t>(INT_MAX)) {
+        return false;
+    }
+    textBytes = static_cast<int>(contentBytes - markSize);
+    return true;
+}
+
+bool DecodedContentBytes(std::uint64_t unitCount, std::uint32_t& contentBytes)
+{
+    constexpr std::uint64_t bytesPerUnit = 2;
+    if (unitCount > UINT32_MAX / bytesPerUnit) return false;
+    contentBytes = static_cast<std::uint32_t>(unitCount * bytesPerUnit);
+    return true;
+}
 
 DictionaryFileBase::DictionaryFileBase(DictionaryFileMode fileMode) : mode(fileMode)
 {
@@ -85,31 +106,32 @@ TextEncoding DictionaryFileBase::DetectEncoding()
 bool DictionaryFileBase::DecodeUtf8Content()
 {
     constexpr std::uint32_t markSize = 3;
-    const char* text = reinterpret_cast<const char*>(content.get()) + markSize;
-    const int byteCount = static_cast<int>(contentSize - markSize);
     readPosition = 0;
-    if (byteCount == 0) {
+    int textBytes = 0;
+    if (!Utf8TextBytes(contentSize, textBytes)) return false;
+    if (textBytes == 0) {
         content.reset();
         contentSize = 0;
         return true;
     }
+    const char* text = reinterpret_cast<const char*>(content.get()) + markSize;
     // Invalid sequences become U+FFFD, so a bad byte spoils only its own line.
-    const int unitCount = MultiByteToWideChar(CP_UTF8, 0, text, byteCount, nullptr, 0);
-    if (unitCount <= 0) return false;
-    std::unique_ptr<unsigned char[]> decoded(
-        new (std::nothrow) unsigned char[std::size_t(unitCount) * 2]);
-    if (!decoded) return false;
-    std::unique_ptr<wchar_t[]> units(new (std::nothrow) wchar_t[unitCount]);
-    if (!units ||
-        MultiByteToWideChar(CP_UTF8, 0, text, byteCount, units.get(), unitCount) != unitCount) {
+    const int unitCount = MultiByteToWideChar(CP_UTF8, 0, text, textBytes, nullptr, 0);
+    std::uint32_t decodedBytes = 0;
+    if (unitCount <= 0 ||
+        !DecodedContentBytes(static_cast<std::uint64_t>(unitCount), decodedBytes)) {
         return false;
     }
-    for (int i = 0; i < unitCount; ++i) {
-        decoded[2 * i] = static_cast<unsigned char>(units[i] & 0xFF);
-        decoded[2 * i + 1] = static_cast<unsigned char>(units[i] >> 8);
+    // wchar_t is UTF-16LE on Windows, so the units land in the buffer as the bytes ReadLine
+    // expects; new[] aligns a byte buffer for any fundamental type.
+    std::unique_ptr<unsigned char[]> decoded(new (std::nothrow) unsigned char[decodedBytes]);
+    if (!decoded ||
+        MultiByteToWideChar(CP_UTF8, 0, text, textBytes, reinterpret_cast<wchar_t*>(decoded.get()),
+                            unitCount) != unitCount) {
+        return false;
     }
     content = std::move(decoded);
-    contentSize = static_cast<std::uint32_t>(unitCount) * 2;
+    contentSize = decodedBytes;
     return true;
 }
 
@@ -123,13 +145,17 @@ bool DictionaryFileBase::ReadLine(std::wstring& line)
     line.clear();
     const std::uint32_t units = UnitCount();
     if (readPosition >= units) return false;
-    while (readPosition < units) {
-        const wchar_t unit = UnitAt(readPosition++);
-        if (unit == CarriageReturn) {
-            if (readPosition < units && UnitAt(readPosition) == LineFeed) ++readPosition;
-            return true;
-        }
-        line.push_back(unit);
+    std::uint32_t end = readPosition;
+    while (end < units && UnitAt(end) != CarriageReturn) ++end;
+    // One copy of the whole line rather than a unit at a time: this runs for every line of
+    // the export. wchar_t is UTF-16LE on Windows, so the content's bytes are the units.
+    const std::size_t length = end - readPosition;
+    line.resize(length);
+    std::memcpy(line.data(), content.get() + std::size_t(readPosition) * 2, length * 2);
+    readPosition = end;
+    if (readPosition < units) {
+        ++readPosition;  // past the CR
+        if (readPosition < units && UnitAt(readPosition) == LineFeed) ++readPosition;
     }
     return true;
 }
@@ -161,58 +187,85 @@ bool DictionaryFileBase::ReadEntry(DictionaryEntry& entry)
     }
 }
 
-bool DictionaryFileBase::ReserveConverted(std::size_t size)
+bool DictionaryFileBase::MakeWriteRoom(std::size_t size)
 {
-    if (size <= convertedCapacity) return true;
-    converted.reset(new (std::nothrow) char[size]);
-    convertedCapacity = converted ? size : 0;
-    return converted != nullptr;
+    if (writeCapacity - writeSize >= size) return true;
+    if (!Flush()) return false;
+    if (size <= writeCapacity) return true;
+    // A text longer than a block gets a buffer of its own size, kept for the next one.
+    const std::size_t capacity = size > WriteBlockSize ? size : WriteBlockSize;
+    writeBuffer.reset(new (std::nothrow) char[capacity]);
+    writeCapacity = writeBuffer ? capacity : 0;
+    return writeBuffer != nullptr;
 }
 
 bool DictionaryFileBase::WriteText(const std::wstring& text)
 {
-    if (!file) return false;
-    const wchar_t* units = text.data();
+    if (!file || writeFailed) return false;
+    // A block is written with one WriteFile: its size must fit a DWORD, and a conversion's
+    // sizes an int.
+    constexpr std::size_t maxBytesPerUnit = 3;
+    if (text.size() > INT_MAX / maxBytesPerUnit) return false;
     const int unitCount = static_cast<int>(text.size());
-    const void* bytes = nullptr;
-    DWORD byteCount = 0;
 
     if (encoding == TextEncoding::Utf16) {
         // wchar_t is UTF-16LE on Windows: the units are the bytes.
-        bytes = units;
-        byteCount = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    } else {
-        // UTF-8 holds every character; only a lone surrogate has none, and it must fail
-        // rather than become U+FFFD.
-        UINT codePage = CP_UTF8;
-        DWORD flags = WC_ERR_INVALID_CHARS;
-        BOOL usedDefault = FALSE;
-        BOOL* usedDefaultOut = nullptr;
-        if (encoding == TextEncoding::Ansi && GetACP() != CP_UTF8) {
-            // A character the code page lacks must not become "?" or a look-alike in the
-            // user's dictionary: such a text is refused instead.
-            codePage = CP_ACP;
-            flags = WC_NO_BEST_FIT_CHARS;
-            usedDefaultOut = &usedDefault;
-        }
-        // One conversion into a buffer that is large enough for any text of this length
-        // (a UTF-16 unit never takes more than three bytes in UTF-8 or an ANSI code page),
-        // rather than a first pass to learn the size: this runs once per entry.
-        constexpr std::size_t maxBytesPerUnit = 3;
-        if (unitCount == 0 || text.size() > INT_MAX / maxBytesPerUnit ||
-            !ReserveConverted(text.size() * maxBytesPerUnit)) {
-            return false;
-        }
-        const int size =
-            WideCharToMultiByte(codePage, flags, units, unitCount, converted.get(),
-                                static_cast<int>(convertedCapacity), nullptr, usedDefaultOut);
-        if (size <= 0 || usedDefault) return false;
-        bytes = converted.get();
-        byteCount = static_cast<DWORD>(size);
+        const std::size_t byteCount = text.size() * sizeof(wchar_t);
+        if (byteCount == 0) return true;
+        if (!MakeWriteRoom(byteCount)) return false;
+        std::memcpy(writeBuffer.get() + writeSize, text.data(), byteCount);
+        writeSize += byteCount;
+        return true;
     }
 
+    // UTF-8 holds every character; only a lone surrogate has none, and it must fail rather
+    // than become U+FFFD.
+    UINT codePage = CP_UTF8;
+    DWORD flags = WC_ERR_INVALID_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* usedDefaultOut = nullptr;
+    if (encoding == TextEncoding::Ansi && GetACP() != CP_UTF8) {
+        // A character the code page lacks must not become "?" or a look-alike in the user's
+        // dictionary: such a text is refused instead.
+        codePage = CP_ACP;
+        flags = WC_NO_BEST_FIT_CHARS;
+        usedDefaultOut = &usedDefault;
+    }
+    // One conversion straight into the write buffer, with room for any text of this length
+    // (a UTF-16 unit never takes more than three bytes in UTF-8 or an ANSI code page), rather
+    // than a first pass to learn the size: this runs once per entry.
+    if (unitCount == 0 || !MakeWriteRoom(text.size() * maxBytesPerUnit)) return false;
+    const std::size_t room = writeCapacity - writeSize;
+    const int size = WideCharToMultiByte(
+        codePage, flags, text.data(), unitCount, writeBuffer.get() + writeSize,
+        room > INT_MAX ? INT_MAX : static_cast<int>(room), nullptr, usedDefaultOut);
+    // A refused text leaves its bytes past writeSize, where the next text overwrites them.
+    if (size <= 0 || usedDefault) return false;
+    writeSize += static_cast<std::size_t>(size);
+    return true;
+}
+
+bool DictionaryFileBase::Flush()
+{
+    if (writeFailed) return false;
+    if (writeSize == 0) return true;
+    const DWORD size = static_cast<DWORD>(writeSize);
+    writeSize = 0;
+    LARGE_INTEGER blockStart{};
+    const bool positionKnown =
+        SetFilePointerEx(file.get(), LARGE_INTEGER{}, &blockStart, FILE_CURRENT) != FALSE;
     DWORD written = 0;
-    return WriteFile(file.get(), bytes, byteCount, &written, nullptr) && written == byteCount;
+    if (WriteFile(file.get(), writeBuffer.get(), size, &written, nullptr) && written == size) {
+        return true;
+    }
+    // A full disk writes what fits and fails. A line cut there, and the next glued to it,
+    // would be a garbage word in the user's dictionary; a file with lines missing must never
+    // pass for the whole: take the part back and fail the file.
+    writeFailed = true;
+    if (positionKnown && SetFilePointerEx(file.get(), blockStart, nullptr, FILE_BEGIN)) {
+        SetEndOfFile(file.get());
+    }
+    return false;
 }
 
 ParseLineResult DictionaryFileBase::ParseLine(const std::wstring&, std::wstring&, std::wstring&,

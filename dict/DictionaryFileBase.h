@@ -33,11 +33,17 @@ public:
     virtual bool WriteEntry(const DictionaryEntry& entry) = 0;
     // The next line without its terminator (CR or CR LF). False when no unit remains.
     virtual bool ReadLine(std::wstring& line);
-    // Encodes the text as it stands and writes it at the file's position. False, with
-    // nothing written, when the text can't be encoded exactly or is written short.
+    // Encodes the text as it stands and adds it to what the file writes at its position, in
+    // blocks: Flush makes it reach the file. False, with nothing added, when the text can't
+    // be encoded exactly, or when the file has failed (below).
     virtual bool WriteText(const std::wstring& text);
     virtual ParseLineResult ParseLine(const std::wstring& line, std::wstring& pinyin,
                                       std::wstring& word, std::int32_t& weight);
+
+    // Writes out what WriteText has gathered. A write that fails or falls short fails the
+    // file for good: the part of the block that reached it is taken back, so the file holds
+    // whole texts only, and this and every later WriteText and Flush return false.
+    bool Flush();
 
     const wchar_t* Path() const { return path; }
     TextEncoding Encoding() const { return encoding; }
@@ -54,11 +60,13 @@ protected:
 private:
     bool Load(const wchar_t* filePath);
     TextEncoding DetectEncoding();
-    // Replaces UTF-8 content after its mark by the same text in UTF-16LE.
+    // Replaces UTF-8 content after its mark by the same text in UTF-16LE. False, as for a
+    // failed export, when the text or its decoded size is too large to be held.
     bool DecodeUtf8Content();
     std::uint32_t UnitCount() const { return contentSize / 2; }
-    // Makes the conversion buffer hold at least size bytes; false when it can't be had.
-    bool ReserveConverted(std::size_t size);
+    // Makes room for size more bytes in the write buffer, writing out what it holds when
+    // they would not fit. False when the file has failed or the room can't be had.
+    bool MakeWriteRoom(std::size_t size);
     wchar_t UnitAt(std::uint32_t index) const;
 
     wchar_t path[PathCapacity] = {};
@@ -71,10 +79,22 @@ private:
     DictionaryFileMode mode;
 
     // Kept from one entry to the next so that a long transfer does not allocate per line:
-    // the line being parsed and its fields, and the bytes of the text being written.
+    // the line being parsed and its fields.
     std::wstring lineScratch;
     std::wstring pinyinScratch;
     std::wstring wordScratch;
-    std::unique_ptr<char[]> converted;
-    std::size_t convertedCapacity = 0;
+
+    // Texts are converted straight into this buffer and written in blocks of it: one
+    // WriteFile per line would cost more than all the rest of a transfer.
+    std::unique_ptr<char[]> writeBuffer;
+    std::size_t writeCapacity = 0;
+    std::size_t writeSize = 0;
+    bool writeFailed = false;
 };
+
+// The sizes of decoding UTF-8 content (its three-byte mark included) into the UTF-16LE that
+// ReadLine reads. Both are false where the numbers can't be held: text after the mark longer
+// than one conversion call takes (INT_MAX bytes), or more units than the content's 32-bit
+// size holds.
+bool Utf8TextBytes(std::uint64_t contentBytes, int& textBytes);
+bool DecodedContentBytes(std::uint64_t unitCount, std::uint32_t& contentBytes);

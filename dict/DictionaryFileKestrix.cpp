@@ -58,7 +58,9 @@ bool DictionaryFileKestrix::WriteEntry(const DictionaryEntry& entry)
 
 bool DictionaryFileKestrix::Import()
 {
-    return ImportIntoKestrixIme(Path()) != 0;
+    // The IME reads the file by its path while we keep it open: every line must have reached
+    // it, and a file that failed to take its lines is never handed over.
+    return Flush() && ImportIntoKestrixIme(Path()) != 0;
 }
 
 LRESULT ImportIntoKestrixIme(const wchar_t* path)

@@ -15,9 +15,12 @@ public:
     explicit DictionaryFileKestrix(DictionaryFileMode fileMode);
 
     bool Export(const wchar_t*) override { return true; }
+    // Writes out the last lines, then hands the file to the Kestrix IME. False, without the
+    // IME, when the file failed to take all its lines.
     bool Import() override;
     // Writes the entry as one line when it passes IsTransferable and holds no control
-    // character that would break the line structure.
+    // character that would break the line structure. True means the line belongs to the
+    // file, unless the file as a whole fails (Import then says so).
     bool WriteEntry(const DictionaryEntry& entry) override;
 
 private:

@@ -56,15 +56,17 @@ void AppendArgument(std::wstring& commandLine, const std::wstring& argument)
     }
 }
 
-// An unhandled exception ends a process with its exception code as the exit code: a system
-// status of error or warning severity (0xC000xxxx: access violation, stack overflow, heap
-// corruption; 0x8000xxxx: breakpoint), or the code of an uncaught C++ exception. A program
-// that ends itself, with any code of its own, gives none of these in practice.
+// An unhandled exception ends a process with its exception code as the exit code. Every
+// status of error severity (both top bits set) says the process was ended by a fault, not by
+// its own choice: 0xC0000005 an access violation, 0xC06D007E a failed delay load, 0xC0150002
+// a side-by-side failure at start, 0xE06D7363 an uncaught C++ exception, 0xE0434352 one of a
+// managed runtime. So does a system warning 0x8000xxxx (a breakpoint). A tool that ends itself
+// with a small code of its own gives none of these; a negative code (-1) reads as one.
 bool EndedByException(DWORD exitCode)
 {
-    constexpr DWORD uncaughtCxxException = 0xE06D7363;
-    const DWORD status = exitCode & 0xFFFF0000;
-    return status == 0xC0000000 || status == 0x80000000 || exitCode == uncaughtCxxException;
+    constexpr DWORD errorSeverity = 0xC0000000;
+    constexpr DWORD systemWarning = 0x80000000;
+    return (exitCode & errorSeverity) == errorSeverity || (exitCode & 0xFFFF0000) == systemWarning;
 }
 
 }  // namespace

@@ -103,6 +103,16 @@ TEST_F(TransformEndToEnd, ExportThatCannotRunFailsSilently)
         ASSERT_TRUE(DeleteFileW((sogou.ToolDirectory() + L"sgtool.exe").c_str()));
         EXPECT_FALSE(RunJob());
     }
+    {
+        // A whole export, but the tool was ended by a fault: nothing it wrote is trusted.
+        testsupport::SogouToolInstall sogou;
+        sogou.SetExportLines({L"'ni'hao \x4F60\x597D"});
+        for (unsigned status : {0xC06D007Eu, 0xC0150002u, 0xE0434352u, 0xC0000005u}) {
+            SCOPED_TRACE(testing::Message() << "exit status 0x" << std::hex << status);
+            sogou.SetBehaviour({.exitCode = status});
+            EXPECT_FALSE(RunJob());
+        }
+    }
     EXPECT_EQ("", printed);
     EXPECT_EQ(0u, readCount);
     EXPECT_TRUE(kestrix.ReceivedPaths().empty());

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "tests/dict/FixtureFile.h"
 #include "tests/support/PrefixInstall.h"
 #include "tests/support/ProcessTempDirectory.h"
@@ -66,6 +68,24 @@ TEST(DictionaryLineReader, DecodesUtf8AfterItsMark)
                                                  "a\xE4\r\nb"));
     // Too short to be the mark: read as UTF-16LE.
     EXPECT_EQ((Lines{L"\xBBEF"}), LinesOf("\xEF\xBB"));
+
+    // The limits, without gigabytes of content: the text after the mark goes to one
+    // conversion call (an int of bytes), and its units must fit the content's 32-bit size.
+    // The index that overflowed an int was 2 x 2^30 units; the size went negative at 2^31.
+    int textBytes = -1;
+    EXPECT_TRUE(Utf8TextBytes(3, textBytes));
+    EXPECT_EQ(0, textBytes);
+    EXPECT_TRUE(Utf8TextBytes(3ull + INT_MAX, textBytes));
+    EXPECT_EQ(INT_MAX, textBytes);
+    EXPECT_FALSE(Utf8TextBytes(4ull + INT_MAX, textBytes));
+    EXPECT_FALSE(Utf8TextBytes(0xFFFFFFFFull, textBytes));
+    std::uint32_t decodedBytes = 0;
+    EXPECT_TRUE(DecodedContentBytes(1u << 30, decodedBytes));
+    EXPECT_EQ(0x80000000u, decodedBytes);
+    EXPECT_TRUE(DecodedContentBytes(INT_MAX, decodedBytes));
+    EXPECT_EQ(0xFFFFFFFEu, decodedBytes);
+    EXPECT_FALSE(DecodedContentBytes(0x80000000ull, decodedBytes));
+    EXPECT_FALSE(DecodedContentBytes(0xFFFFFFFFull, decodedBytes));
 }
 
 TEST(DictionaryFile, EncodingComesFromContentOrClass)
@@ -143,6 +163,7 @@ TEST(DictionaryFile, WriteTextEncodesWithoutMarkOrTerminator)
         EXPECT_TRUE(file.WriteText(L"a\x4F60"));
         // Nothing to convert is a failed conversion; raw UTF-16 simply writes nothing.
         EXPECT_EQ(expected.encoding == TextEncoding::Utf16, file.WriteText(L""));
+        EXPECT_TRUE(file.Flush());
         EXPECT_EQ(expected.bytes, testsupport::ReadFileBytes(path));
     }
 }
@@ -159,6 +180,7 @@ TEST(DictionaryFile, AnsiRefusesTextTheCodePageCannotHoldExactly)
     EXPECT_FALSE(file.WriteText(L"\xD55C\xAE00"));
     EXPECT_FALSE(file.WriteText(L"x\x00C4"));
     EXPECT_FALSE(file.WriteText(L"\xD840"));
+    EXPECT_TRUE(file.Flush());
     EXPECT_EQ("\xC4\xE3\xBA\xC3", testsupport::ReadFileBytes(temp.Directory() + L"fixture.tmp"));
 }
 
@@ -170,7 +192,8 @@ TEST(DictionaryFile, Utf8RefusesALoneSurrogateInsteadOfReplacingIt)
     ASSERT_TRUE(file.Open());
     ASSERT_TRUE(file.WriteText(L"\xD840\xDC00"));  // a whole pair: U+20000
     EXPECT_FALSE(file.WriteText(L"a\xD840"));
-    EXPECT_FALSE(file.WriteText(L"\xDC00" L"b"));
+    EXPECT_FALSE(file.WriteText({L'\xDC00', L'b'}));
+    EXPECT_TRUE(file.Flush());
     EXPECT_EQ("\xF0\xA0\x80\x80", testsupport::ReadFileBytes(temp.Directory() + L"fixture.tmp"));
 }
 

@@ -31,7 +31,11 @@ protected:
         file = CreateDictionaryFile(IME_TYPE_KESTRIX, DictionaryFileMode::Write);
         ASSERT_NE(nullptr, file);
     }
-    std::string Written() const { return ReadFileBytes(temp.Directory() + L"kestrix.tmp"); }
+    std::string Written() const
+    {
+        EXPECT_TRUE(file->Flush());
+        return ReadFileBytes(temp.Directory() + L"kestrix.tmp");
+    }
 
     testsupport::ProcessTempDirectory temp{L"kestrix test"};
     std::unique_ptr<DictionaryFileBase> file;
@@ -85,6 +89,39 @@ TEST_F(KestrixFile, RefusesEntriesThatWouldBreakOrCorruptTheFile)
     }
     EXPECT_EQ("", Written());
     EXPECT_TRUE(file->WriteEntry({L"ni hao", L"\x4F60\x3000\x597D", 1}));
+}
+
+TEST_F(KestrixFile, WriteThatFallsShortIsTakenBackAndFailsTheFileForGood)
+{
+    // The first block of lines fits on the disk, the second only in part.
+    testsupport::SmallDisk disk(temp.Directory() + L"small disk", 100 * 1024);
+    ASSERT_TRUE(disk.Ready()) << disk.Problem();
+    testsupport::ProcessTempVariable onDisk(disk.Directory());
+    std::unique_ptr<DictionaryFileBase> full =
+        CreateDictionaryFile(IME_TYPE_KESTRIX, DictionaryFileMode::Write);
+    ASSERT_NE(nullptr, full);
+
+    std::size_t accepted = 0;
+    bool failed = false;
+    for (int i = 0; i < 10000; ++i) {
+        const bool taken = full->WriteEntry({L"ni hao", L"\x4F60\x597D", 1});
+        EXPECT_FALSE(taken && failed) << "entry " << i << " taken after the file failed";
+        accepted += taken ? 1 : 0;
+        failed = failed || !taken;
+    }
+    ASSERT_TRUE(failed) << "the disk never filled up";
+    EXPECT_FALSE(full->Flush());
+    EXPECT_FALSE(full->WriteText(L"\x4F60\x597D\t1\tni hao\r\n"));
+
+    // Whole lines only, and fewer than were taken: nothing cut, nothing glued to a cut line.
+    const std::string line = testsupport::AnsiBytes(L"\x4F60\x597D\t1\tni hao\r\n");
+    const std::string written = ReadFileBytes(full->Path());
+    EXPECT_FALSE(written.empty());
+    EXPECT_EQ(0u, written.size() % line.size()) << written.size() << " bytes";
+    EXPECT_LT(written.size() / line.size(), accepted);
+    std::string wholeLines;
+    for (std::size_t i = 0; i < written.size() / line.size(); ++i) wholeLines += line;
+    EXPECT_TRUE(written == wholeLines);
 }
 
 }  // namespace

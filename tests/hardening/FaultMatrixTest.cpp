@@ -8,6 +8,7 @@
 #include "tests/app/TransferFixture.h"
 #include "tests/hardening/ExportText.h"
 #include "tests/hardening/FaultScene.h"
+#include "tests/support/ProcessTempDirectory.h"
 
 namespace hardening {
 namespace {
@@ -299,6 +300,26 @@ TEST_F(FaultMatrix, TemporaryDirectoryThatFitsButItsFileNamesDoNot)
     const RunResult result = scene.Run();
     ExpectFailed(result);
     EXPECT_FALSE(result.toolRan);
+}
+
+TEST_F(FaultMatrix, TemporaryDirectoryOnADiskThatFillsUpWithTheImportFile)
+{
+    // The export fits on the disk; the import file, written after it, does not.
+    const GeneratedExport generated = ManyEntries(1u << 20);
+    const std::size_t importSize = AnsiBytes(generated.expectedImport).size();
+    testsupport::SmallDisk disk(L"C:\\LexiferryTest\\Full Disk",
+                                generated.bytes.size() + importSize / 2);
+    ASSERT_TRUE(disk.Ready()) << disk.Problem();
+    scene.Sogou().SetExport(generated.bytes);
+    scene.UseTemp(L"C:\\LexiferryTest\\Full Disk");
+    const RunResult result = scene.Run();
+    ExpectFailed(result);
+    EXPECT_TRUE(result.toolRan);
+    EXPECT_TRUE(result.escapePaths.empty()) << "the IME was handed a cut import file";
+
+    // The same export on a disk with room.
+    scene.UseTemp(L"C:\\LexiferryTest\\Fault Temp");
+    ExpectImported(scene.Run(), generated.expectedImport);
 }
 
 // --- The Kestrix IME ---------------------------------------------------------------------

@@ -74,6 +74,7 @@ CaseOutcome Transfer(const std::string& bytes)
     for (; source.ReadEntry(entry); ++outcome.read) {
         if (destination->WriteEntry(entry)) ++outcome.accepted;
     }
+    EXPECT_TRUE(destination->Flush());
     outcome.written = testsupport::ReadFileBytes(destination->Path());
     return outcome;
 }

@@ -3,6 +3,7 @@
 // files can run beside each other without sharing "sogou.tmp" or "kestrix.tmp".
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace testsupport {
@@ -36,6 +37,36 @@ public:
 private:
     std::wstring savedTemp_;
     std::wstring savedTmp_;
+};
+
+// A directory that is a disk of its own of about sizeBytes, which a test can fill up: a
+// tmpfs mounted there from the Unix side (the tests run as root under Wine). Unmounted and
+// removed again at the end of its scope, also when the test fails.
+class SmallDisk {
+public:
+    // directory is a Windows path; it is created.
+    SmallDisk(std::wstring directory, std::uint64_t sizeBytes);
+    ~SmallDisk();
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+
+    // False when the disk could not be had, or the Windows side does not see its size;
+    // Problem() says why.
+    bool Ready() const { return ready_; }
+    const std::string& Problem() const { return problem_; }
+    // With a trailing backslash, as GetTempPathW gives it.
+    std::wstring Directory() const { return directory_ + L"\\"; }
+
+private:
+    // Runs a shell command on the Unix side and waits for it; its exit status, or -1 with
+    // problem_ set.
+    int RunUnixCommand(const std::string& command);
+
+    std::wstring directory_;
+    std::string unixDirectory_;
+    bool mounted_ = false;
+    bool ready_ = false;
+    std::string problem_;
 };
 
 }  // namespace testsupport
