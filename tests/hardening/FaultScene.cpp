@@ -85,8 +85,9 @@ RunResult FaultScene::Run(DWORD outcomeTimeoutMs, const std::wstring& programPat
     RunResult result;
     {
         gui::Program program;
-        EXPECT_TRUE(
-            program.Start(programPath.empty() ? gui::BuildPath(L"lexiferry.exe") : programPath));
+        const bool started =
+            program.Start(programPath.empty() ? gui::BuildPath(L"lexiferry.exe") : programPath);
+        EXPECT_TRUE(started) << "cannot start the program: error " << GetLastError();
         const HWND main = program.WaitForMainWindow();
         EXPECT_NE(nullptr, main) << "the window did not open";
         if (main == nullptr) return result;
