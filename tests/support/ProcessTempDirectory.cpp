@@ -12,18 +12,6 @@ namespace testsupport {
 
 namespace {
 
-std::wstring Variable(const wchar_t* name)
-{
-    wchar_t value[1024] = {};
-    const DWORD length = GetEnvironmentVariableW(name, value, 1024);
-    return length < 1024 ? std::wstring(value, length) : std::wstring();
-}
-
-void Restore(const wchar_t* name, const std::wstring& value)
-{
-    SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
-}
-
 // Wine's own conversions between Windows and Unix paths (kernel32 exports them under Wine
 // only). Empty when they are missing or the path has no counterpart.
 std::string UnixPath(const std::wstring& windowsPath)
@@ -69,33 +57,23 @@ std::uint64_t TotalBytes(const std::wstring& directory)
 }  // namespace
 
 ProcessTempVariable::ProcessTempVariable(const std::wstring& value)
-    : savedTemp_(Variable(L"TEMP")), savedTmp_(Variable(L"TMP"))
+    : temp_(L"TEMP", value), tmp_(L"TMP", value)
 {
-    SetEnvironmentVariableW(L"TEMP", value.c_str());
-    SetEnvironmentVariableW(L"TMP", value.c_str());
 }
 
-ProcessTempVariable::~ProcessTempVariable()
-{
-    Restore(L"TEMP", savedTemp_);
-    Restore(L"TMP", savedTmp_);
-}
+ProcessTempVariable::~ProcessTempVariable() = default;
 
 ProcessTempDirectory::ProcessTempDirectory(const std::wstring& name)
     : directory_(L"C:\\LexiferryTest\\" + name + L" " + std::to_wstring(GetCurrentProcessId()) +
                  L"-" + std::to_wstring(GetTickCount64())),
-      savedTemp_(Variable(L"TEMP")),
-      savedTmp_(Variable(L"TMP"))
+      temp_(L"TEMP", directory_),
+      tmp_(L"TMP", directory_)
 {
     EXPECT_TRUE(CreateDirectoryPath(directory_));
-    SetEnvironmentVariableW(L"TEMP", directory_.c_str());
-    SetEnvironmentVariableW(L"TMP", directory_.c_str());
 }
 
 ProcessTempDirectory::~ProcessTempDirectory()
 {
-    Restore(L"TEMP", savedTemp_);
-    Restore(L"TMP", savedTmp_);
     RemoveDirectoryTree(directory_);
 }
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "tests/support/EnvironmentOverride.h"
+
 namespace testsupport {
 
 class ProcessTempDirectory {
@@ -21,8 +23,8 @@ public:
 
 private:
     std::wstring directory_;
-    std::wstring savedTemp_;
-    std::wstring savedTmp_;
+    EnvironmentOverride temp_;
+    EnvironmentOverride tmp_;
 };
 
 // Sets this process's TEMP and TMP to any text (a directory that need not exist) for the
@@ -35,8 +37,8 @@ public:
     ProcessTempVariable& operator=(const ProcessTempVariable&) = delete;
 
 private:
-    std::wstring savedTemp_;
-    std::wstring savedTmp_;
+    EnvironmentOverride temp_;
+    EnvironmentOverride tmp_;
 };
 
 // A directory that is a disk of its own of about sizeBytes, which a test can fill up: a

@@ -5,18 +5,13 @@
 #include <cstring>
 #include <utility>
 
+#include "tests/support/EnvironmentOverride.h"
+
 namespace gui {
 
 namespace {
 
 constexpr wchar_t layoutsKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts";
-
-std::wstring Variable(const wchar_t* name)
-{
-    wchar_t value[MAX_PATH] = {};
-    const DWORD length = ::GetEnvironmentVariableW(name, value, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? value : L"";
-}
 
 void SendMouse(DWORD flags)
 {
@@ -96,7 +91,8 @@ LayoutInstall::~LayoutInstall()
 std::wstring BuildPath(const std::wstring& relative)
 {
     // The build tree is a Unix path; the prefix reaches the Unix root through drive Z:.
-    std::wstring path = L"Z:" + Variable(L"LEXIFERRY_TEST_BINARY_DIR") + L"/" + relative;
+    std::wstring path =
+        L"Z:" + testsupport::EnvironmentVariable(L"LEXIFERRY_TEST_BINARY_DIR") + L"/" + relative;
     for (wchar_t& unit : path) {
         if (unit == L'/') unit = L'\\';
     }
