@@ -145,13 +145,13 @@ bool DictionaryFileBase::ReadLine(std::wstring& line)
     line.clear();
     const std::uint32_t units = UnitCount();
     if (readPosition >= units) return false;
-    std::uint32_t end = readPosition;
-    while (end < units && UnitAt(end) != CarriageReturn) ++end;
-    // One copy of the whole line rather than a unit at a time: this runs for every line of
-    // the export. wchar_t is UTF-16LE on Windows, so the content's bytes are the units.
-    const std::size_t length = end - readPosition;
-    line.resize(length);
-    std::memcpy(line.data(), content.get() + std::size_t(readPosition) * 2, length * 2);
+    // Found and copied a whole line at a time: this runs for every line of the export.
+    // wchar_t is UTF-16LE on Windows, so the content's bytes are the units.
+    const wchar_t* first = reinterpret_cast<const wchar_t*>(content.get()) + readPosition;
+    const wchar_t* found = std::wmemchr(first, CarriageReturn, units - readPosition);
+    const std::uint32_t end =
+        found ? static_cast<std::uint32_t>(found - first) + readPosition : units;
+    line.assign(first, end - readPosition);
     readPosition = end;
     if (readPosition < units) {
         ++readPosition;  // past the CR
@@ -172,9 +172,9 @@ bool DictionaryFileBase::ReadEntry(DictionaryEntry& entry)
         }
         switch (ParseLine(lineScratch, pinyinScratch, wordScratch, weight)) {
             case ParseLineResult::Parsed:
-                // Copied, not moved: the entry and the scratch strings both keep their room.
-                entry.pinyin.assign(pinyinScratch);
-                entry.word.assign(wordScratch);
+                // Swapped, not moved: the entry and the scratch strings both keep their room.
+                entry.pinyin.swap(pinyinScratch);
+                entry.word.swap(wordScratch);
                 entry.weight = weight;
                 return true;
             case ParseLineResult::Malformed:
