@@ -63,8 +63,11 @@ std::wstring SystemDirectory()
 // The system directory of the other width, as this process reaches it.
 std::wstring OtherWidthSystemDirectory()
 {
-    if constexpr (sizeof(void*) == 8) return DirectoryFrom(GetSystemWow64DirectoryW);
-    return DirectoryFrom(GetWindowsDirectoryW) + L"Sysnative\\";
+    if constexpr (sizeof(void*) == 8) {
+        return DirectoryFrom(GetSystemWow64DirectoryW);
+    } else {
+        return DirectoryFrom(GetWindowsDirectoryW) + L"Sysnative\\";
+    }
 }
 
 std::wstring WindowsPathOfBuildDirectory(const wchar_t* variable)
