@@ -218,8 +218,9 @@ LRESULT CBitmapButton::OnPaint(UINT, WPARAM wParam, LPARAM, bool&)
 {
     const auto draw = [this](HDC dc) {
         const int frame = CurrentFrame();
-        if (strip_ && frame != Unset)
+        if (strip_ && frame != Unset) {
             comctl::ImageList_Draw(strip_.get(), frame, dc, 0, 0, ILD_NORMAL);
+        }
     };
     if (wParam != 0) {
         draw(reinterpret_cast<HDC>(wParam));
