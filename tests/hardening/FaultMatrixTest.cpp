@@ -373,9 +373,10 @@ TEST_F(FaultMatrix, TwoLayoutsNamingTheKestrixImeImportOnce)
 // does for every DLL that is not one it always takes from its system directory.
 TEST_F(FaultMatrix, DllsPlantedBesideTheProgramAreNeverLoaded)
 {
-    const std::wstring downloads = L"C:\\LexiferryTest\\Downloads\\";
+    const std::wstring folder = L"C:\\LexiferryTest\\Downloads";
+    const std::wstring downloads = folder + L"\\";
     const std::vector<std::wstring> planted{L"comctl32.dll", L"uxtheme.dll"};
-    ASSERT_TRUE(testsupport::CreateDirectoryPath(downloads.substr(0, downloads.size() - 1)));
+    ASSERT_TRUE(testsupport::CreateDirectoryPath(folder));
     ASSERT_TRUE(CopyFileW(gui::BuildPath(L"lexiferry.exe").c_str(),
                           (downloads + L"lexiferry.exe").c_str(), FALSE));
     for (const std::wstring& name : planted) {
@@ -393,7 +394,7 @@ TEST_F(FaultMatrix, DllsPlantedBesideTheProgramAreNeverLoaded)
         EXPECT_FALSE(testsupport::FileExists(downloads + name + L".loaded"))
             << "lexiferry.exe loaded the " << testing::PrintToString(name) << " beside it";
     }
-    testsupport::RemoveDirectoryTree(downloads);
+    testsupport::RemoveDirectoryTree(folder);
 }
 
 // --- Closing the window in the middle of a sync -------------------------------------------

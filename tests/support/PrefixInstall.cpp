@@ -70,23 +70,23 @@ std::wstring OtherWidthSystemDirectory()
     }
 }
 
-std::wstring WindowsPathOfBuildDirectory(const wchar_t* variable)
+}  // namespace
+
+std::wstring BuildTreePath(const wchar_t* variable, const std::wstring& relative)
 {
-    const std::wstring unixPath = EnvironmentVariable(variable);
-    if (unixPath.empty()) return {};
+    const std::wstring tree = EnvironmentVariable(variable);
+    if (tree.empty()) return {};
     // The build tree is a Unix path; the prefix reaches the Unix root through drive Z:.
-    std::wstring directory = L"Z:" + unixPath;
-    for (wchar_t& unit : directory) {
+    std::wstring path = L"Z:" + tree + L"/" + relative;
+    for (wchar_t& unit : path) {
         if (unit == L'/') unit = L'\\';
     }
-    return directory + L"\\standins\\";
+    return path;
 }
-
-}  // namespace
 
 std::wstring StandinDirectory()
 {
-    return WindowsPathOfBuildDirectory(L"LEXIFERRY_TEST_BINARY_DIR");
+    return BuildTreePath(L"LEXIFERRY_TEST_BINARY_DIR", L"standins\\");
 }
 
 bool FileExists(const std::wstring& path)
@@ -239,7 +239,7 @@ KestrixImeInstall::KestrixImeInstall(std::wstring layoutKey, std::wstring imeFil
     const bool copied = CopyFileW((StandinDirectory() + L"KestrixPinyin2.ime").c_str(),
                                   installedPath_.c_str(), FALSE) != FALSE;
     EXPECT_TRUE(copied || FileExists(installedPath_)) << "KestrixPinyin2.ime stand-in missing";
-    const std::wstring otherWidth = WindowsPathOfBuildDirectory(L"LEXIFERRY_TEST_PEER_BINARY_DIR");
+    const std::wstring otherWidth = BuildTreePath(L"LEXIFERRY_TEST_PEER_BINARY_DIR", L"standins\\");
     if (!otherWidth.empty()) {
         otherWidthPath_ = OtherWidthSystemDirectory() + imeFile_;
         EXPECT_TRUE(CopyFileW((otherWidth + L"KestrixPinyin2.ime").c_str(), otherWidthPath_.c_str(),
@@ -310,7 +310,7 @@ void SaveValue(HKEY key, const wchar_t* name, bool& present, DWORD& type, std::v
 }  // namespace
 
 TempDirectoryOverride::TempDirectoryOverride(std::wstring directory)
-    : directory_(std::move(directory))
+    : directory_(std::move(directory)), environment_(directory_)
 {
     EXPECT_TRUE(CreateDirectoryPath(directory_));
     win::unique_hkey environment = CreateKey(HKEY_CURRENT_USER, L"Environment");
@@ -318,15 +318,10 @@ TempDirectoryOverride::TempDirectoryOverride(std::wstring directory)
     SaveValue(environment.get(), L"TMP", savedTmp_.present, savedTmp_.type, savedTmp_.data);
     SetStringValue(environment.get(), L"TEMP", directory_);
     SetStringValue(environment.get(), L"TMP", directory_);
-    // This process read its environment at its start; GetTempPathW looks only there.
-    environmentTemp_ = std::make_unique<EnvironmentOverride>(L"TEMP", directory_);
-    environmentTmp_ = std::make_unique<EnvironmentOverride>(L"TMP", directory_);
 }
 
 TempDirectoryOverride::~TempDirectoryOverride()
 {
-    environmentTemp_.reset();
-    environmentTmp_.reset();
     win::unique_hkey environment = CreateKey(HKEY_CURRENT_USER, L"Environment");
     for (auto [name, saved] : {std::pair{L"TEMP", &savedTemp_}, std::pair{L"TMP", &savedTmp_}}) {
         if (saved->present) {

@@ -31,16 +31,18 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "tests/support/EnvironmentOverride.h"
 #include "tests/support/FileBytes.h"
+#include "tests/support/ProcessTempDirectory.h"
 #include "win/UniqueHandles.h"
 
 namespace testsupport {
 
+// The Windows path of a file in the build tree that an environment variable names (a Unix
+// path); empty when the variable is not set.
+std::wstring BuildTreePath(const wchar_t* variable, const std::wstring& relative);
 // The directory holding the built stand-ins, as a Windows path with a trailing backslash.
 std::wstring StandinDirectory();
 
@@ -136,8 +138,8 @@ private:
     std::wstring directory_;
     SavedValue savedTemp_;
     SavedValue savedTmp_;
-    std::unique_ptr<EnvironmentOverride> environmentTemp_;
-    std::unique_ptr<EnvironmentOverride> environmentTmp_;
+    // This process read its environment at its start; GetTempPathW looks only there.
+    ProcessTempVariable environment_;
 };
 
 }  // namespace testsupport

@@ -66,8 +66,7 @@ ProcessTempVariable::~ProcessTempVariable() = default;
 ProcessTempDirectory::ProcessTempDirectory(const std::wstring& name)
     : directory_(L"C:\\LexiferryTest\\" + name + L" " + std::to_wstring(GetCurrentProcessId()) +
                  L"-" + std::to_wstring(GetTickCount64())),
-      temp_(L"TEMP", directory_),
-      tmp_(L"TMP", directory_)
+      variable_(directory_)
 {
     EXPECT_TRUE(CreateDirectoryPath(directory_));
 }

@@ -10,6 +10,20 @@
 
 namespace testsupport {
 
+// Sets this process's TEMP and TMP to any text (a directory that need not exist) for the
+// length of a scope.
+class ProcessTempVariable {
+public:
+    explicit ProcessTempVariable(const std::wstring& value);
+    ~ProcessTempVariable();
+    ProcessTempVariable(const ProcessTempVariable&) = delete;
+    ProcessTempVariable& operator=(const ProcessTempVariable&) = delete;
+
+private:
+    EnvironmentOverride temp_;
+    EnvironmentOverride tmp_;
+};
+
 class ProcessTempDirectory {
 public:
     // A unique directory under C:\LexiferryTest; name is part of it (may hold spaces).
@@ -23,22 +37,7 @@ public:
 
 private:
     std::wstring directory_;
-    EnvironmentOverride temp_;
-    EnvironmentOverride tmp_;
-};
-
-// Sets this process's TEMP and TMP to any text (a directory that need not exist) for the
-// length of a scope.
-class ProcessTempVariable {
-public:
-    explicit ProcessTempVariable(const std::wstring& value);
-    ~ProcessTempVariable();
-    ProcessTempVariable(const ProcessTempVariable&) = delete;
-    ProcessTempVariable& operator=(const ProcessTempVariable&) = delete;
-
-private:
-    EnvironmentOverride temp_;
-    EnvironmentOverride tmp_;
+    ProcessTempVariable variable_;
 };
 
 // A directory that is a disk of its own of about sizeBytes, which a test can fill up: a

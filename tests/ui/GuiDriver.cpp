@@ -5,7 +5,7 @@
 #include <cstring>
 #include <utility>
 
-#include "tests/support/EnvironmentOverride.h"
+#include "tests/support/PrefixInstall.h"
 
 namespace gui {
 
@@ -90,13 +90,7 @@ LayoutInstall::~LayoutInstall()
 
 std::wstring BuildPath(const std::wstring& relative)
 {
-    // The build tree is a Unix path; the prefix reaches the Unix root through drive Z:.
-    std::wstring path =
-        L"Z:" + testsupport::EnvironmentVariable(L"LEXIFERRY_TEST_BINARY_DIR") + L"/" + relative;
-    for (wchar_t& unit : path) {
-        if (unit == L'/') unit = L'\\';
-    }
-    return path;
+    return testsupport::BuildTreePath(L"LEXIFERRY_TEST_BINARY_DIR", relative);
 }
 
 Program::~Program()
