@@ -18,6 +18,12 @@ else()
   target_link_options(lexiferry_flags INTERFACE -static -static-libgcc -static-libstdc++)
   # A release carries no debug sections (most of them the static C++ runtime's).
   target_link_options(lexiferry_flags INTERFACE $<$<CONFIG:Release,MinSizeRel>:-s>)
+  # The same source gives the same bytes, whatever the folder, the clock or the user: no time
+  # stamp in the PE header (the header's checksum then follows from the rest), and no path of
+  # the source or build tree in the code, where __FILE__ would put it.
+  target_link_options(lexiferry_flags INTERFACE -Wl,--no-insert-timestamp)
+  target_compile_options(lexiferry_flags INTERFACE -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
+                                                   -ffile-prefix-map=${PROJECT_BINARY_DIR}/=)
 endif()
 
 # A program of ours: flags, and under MinGW the Unicode entry point.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Lexiferry in both widths and runs the tests under Wine, on a private virtual display:
 # every test on the 32-bit program that ships, then the transfer, the registry views, the
-# window's sync and the DLL search on the 64-bit one, in the same 64-bit prefix.
+# window's sync and the DLL search on the 64-bit one, in the same 64-bit prefix; last, that
+# two Release builds of the 32-bit program are the same bytes.
 # On a fresh Debian machine it first installs what is missing.  Usage: tools/test.sh
 set -euo pipefail
 export LEXIFERRY_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -39,6 +40,8 @@ echo "== The 32-bit program: every test"
 run_tests "$build" "$build64" || status=$?
 echo "== The 64-bit program: the transfer, the registry views, the sync and the DLL search"
 run_tests "$build64" "$build" -R "$x64_tests" || status=$?
+echo "== The release: the same bytes from the same source"
+"$LEXIFERRY_ROOT/tools/check-reproducible.sh" "$build/reproducible" || status=$?
 if [ "$status" -eq 0 ] && [ ${#retried[@]} -gt 0 ]; then
   echo "Passed on a second run after a failed first one (see above):"
   printf '  %s\n' "${retried[@]}"
