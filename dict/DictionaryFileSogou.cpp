@@ -56,17 +56,21 @@ void AppendArgument(std::wstring& commandLine, const std::wstring& argument)
     }
 }
 
-// An unhandled exception ends a process with its exception code as the exit code. Every
-// status of error severity (both top bits set) says the process was ended by a fault, not by
-// its own choice: 0xC0000005 an access violation, 0xC06D007E a failed delay load, 0xC0150002
-// a side-by-side failure at start, 0xE06D7363 an uncaught C++ exception, 0xE0434352 one of a
-// managed runtime. So does a system warning 0x8000xxxx (a breakpoint). A tool that ends itself
-// with a small code of its own gives none of these; a negative code (-1) reads as one.
+// An unhandled exception ends a process with its exception code as the exit code: a system
+// status of error severity (0xC0000000-0xDFFFFFFF: 0xC0000005 an access violation, 0xC0000409
+// a stack buffer overrun, 0xC00000FD a stack overflow, 0xC06D007E a failed delay load,
+// 0xC0150002 a side-by-side failure at start), 0xE06D7363 an uncaught C++ exception,
+// 0xE0434352 one of a managed runtime, or a system warning 0x8000xxxx (a breakpoint). Each says
+// the process was ended by a fault, not by its own choice. Every other code is the tool's
+// own, -1 (0xFFFFFFFF, a plain "return -1;") included: the 0xE0000000 range belongs to
+// programs, and only the two runtimes' codes there are known to mean a crash.
 bool EndedByException(DWORD exitCode)
 {
-    constexpr DWORD errorSeverity = 0xC0000000;
+    constexpr DWORD cppException = 0xE06D7363;
+    constexpr DWORD managedException = 0xE0434352;
     constexpr DWORD systemWarning = 0x80000000;
-    return (exitCode & errorSeverity) == errorSeverity || (exitCode & 0xFFFF0000) == systemWarning;
+    return (exitCode >= 0xC0000000 && exitCode <= 0xDFFFFFFF) || exitCode == cppException ||
+           exitCode == managedException || (exitCode & 0xFFFF0000) == systemWarning;
 }
 
 }  // namespace
