@@ -13,6 +13,9 @@ constexpr DWORD ValueCapacity = 260;  // units
 
 // Reads a string value of at most ValueCapacity units, terminator included. Registry data
 // need not be terminated and may be of any type: neither may make us read past the buffer.
+// A REG_EXPAND_SZ value (an installer's way to store "%ProgramFiles(x86)%\SogouInput") is
+// expanded, and what it expands to must fit the same capacity: used as it is stored, it
+// would be a relative path that Windows searches for, beside Lexiferry first.
 bool ReadStringValue(HKEY key, const wchar_t* name, std::wstring& value)
 {
     wchar_t buffer[ValueCapacity] = {};
@@ -25,8 +28,33 @@ bool ReadStringValue(HKEY key, const wchar_t* name, std::wstring& value)
     if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
     const std::size_t units = wcsnlen(buffer, size / sizeof(wchar_t));
     if (units >= ValueCapacity) return false;  // no room left for the terminator
-    value.assign(buffer, units);
+    if (type == REG_SZ) {
+        value.assign(buffer, units);
+        return true;
+    }
+    buffer[units] = L'\0';
+    wchar_t expanded[ValueCapacity] = {};
+    // The count includes the terminator; a count above the capacity is the size it needs.
+    const DWORD expandedUnits = ExpandEnvironmentStringsW(buffer, expanded, ValueCapacity);
+    if (expandedUnits == 0 || expandedUnits > ValueCapacity) return false;
+    value.assign(expanded, wcsnlen(expanded, ValueCapacity));
     return true;
+}
+
+// "X:\..." or "\\server\share...": a path that names one place whatever the current
+// directory and wherever the program lies. Anything else, the empty string included, would
+// be searched for ("\12.3\sgtool.exe" names the root of the current drive, where any local
+// user may create folders).
+bool IsAbsoluteDirectory(const std::wstring& directory)
+{
+    if (directory.size() >= 3 && directory[1] == L':' && directory[2] == L'\\') {
+        const wchar_t drive = directory[0];
+        return (drive >= L'A' && drive <= L'Z') || (drive >= L'a' && drive <= L'z');
+    }
+    if (directory.size() < 5 || directory.compare(0, 2, L"\\\\") != 0) return false;
+    const std::size_t shareStart = directory.find(L'\\', 2);
+    return shareStart != std::wstring::npos && shareStart > 2 &&
+           shareStart + 1 < directory.size() && directory[shareStart + 1] != L'\\';
 }
 
 // Sogou's installer is a 32-bit program: on 64-bit Windows its key lands in the registry's
@@ -80,18 +108,20 @@ DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode fileMode) : Dictiona
     ComposePath(L"sogou.tmp");
 }
 
-bool ComposeExportCommandLine(const wchar_t* exportPath, std::wstring& commandLine)
+bool ComposeExportCommandLine(const wchar_t* exportPath, std::wstring& toolPath,
+                              std::wstring& commandLine)
 {
     win::unique_hkey key;
     if (!OpenSogouKey(key)) return false;
     std::wstring directory;
     std::wstring version;
     if (!ReadStringValue(key.get(), nullptr, directory) ||
-        !ReadStringValue(key.get(), L"version", version)) {
+        !ReadStringValue(key.get(), L"version", version) || !IsAbsoluteDirectory(directory)) {
         return false;
     }
+    toolPath = directory + L"\\" + version + L"\\sgtool.exe";
     commandLine.clear();
-    AppendArgument(commandLine, directory + L"\\" + version + L"\\sgtool.exe");
+    AppendArgument(commandLine, toolPath);
     commandLine += L" --appid=userdict --export ";
     AppendArgument(commandLine, exportPath);
     return true;
@@ -99,8 +129,9 @@ bool ComposeExportCommandLine(const wchar_t* exportPath, std::wstring& commandLi
 
 bool DictionaryFileSogou::Export(const wchar_t* path)
 {
+    std::wstring toolPath;
     std::wstring commandLine;
-    if (!ComposeExportCommandLine(path, commandLine)) return false;
+    if (!ComposeExportCommandLine(path, toolPath, commandLine)) return false;
 
     // A file left by an abandoned earlier run must not pass for this export: only what the
     // tool writes now may be read.
@@ -109,8 +140,11 @@ bool DictionaryFileSogou::Export(const wchar_t* path)
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    // The tool by its full path: with no application name Windows would search for the
+    // command line's first token (beside Lexiferry first, then in the current directory), and
+    // would run whatever it found there under Sogou's name.
+    if (!CreateProcessW(toolPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
         return false;
     }
     win::unique_handle processHandle(process.hProcess);
