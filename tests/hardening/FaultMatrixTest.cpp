@@ -470,33 +470,28 @@ TEST_F(FaultMatrix, TwoLayoutsNamingTheKestrixImeImportOnce)
 // --- Where the program was started from ----------------------------------------------------
 
 // A downloaded program runs from the Downloads folder, where other files land unasked: DLLs
-// named like ones the program or the system needs must never be loaded from there. Under
-// native-first overrides Wine looks for these names beside the program first, as Windows
-// does for every DLL that is not one it always takes from its system directory.
+// named like ones the program or the system needs must never be loaded from there. Wine
+// looks for these names beside the program first, as Windows does for every DLL that is not
+// one it always takes from its system directory, only under native-first overrides. Wine's
+// loader reads those from the Unix environment that the Wine process starting the program
+// had, never from a Windows environment block; the test command sets them for this test
+// program (tests/hardening/CMakeLists.txt), and the program inherits them.
 TEST_F(FaultMatrix, DllsPlantedBesideTheProgramAreNeverLoaded)
 {
-    const std::wstring folder = L"C:\\LexiferryTest\\Downloads";
-    const std::wstring downloads = folder + L"\\";
+    ASSERT_NE(std::wstring::npos,
+              testsupport::EnvironmentVariable(L"WINEDLLOVERRIDES").find(L"comctl32,uxtheme=n,b"))
+        << "without the overrides Wine loads its own DLLs whatever the program asks for";
+    const ScratchFolder downloads(L"C:\\LexiferryTest\\Downloads");
     const std::vector<std::wstring> planted{L"comctl32.dll", L"uxtheme.dll"};
-    ASSERT_TRUE(testsupport::CreateDirectoryPath(folder));
-    ASSERT_TRUE(CopyFileW(gui::BuildPath(L"lexiferry.exe").c_str(),
-                          (downloads + L"lexiferry.exe").c_str(), FALSE));
     for (const std::wstring& name : planted) {
         ASSERT_TRUE(CopyFileW((testsupport::StandinDirectory() + L"planted.dll").c_str(),
-                              (downloads + name).c_str(), FALSE));
+                              (downloads / name).c_str(), FALSE));
     }
-    const RunResult result = [&] {
-        testsupport::EnvironmentOverride overrides(
-            L"WINEDLLOVERRIDES",
-            testsupport::EnvironmentVariable(L"WINEDLLOVERRIDES") + L";comctl32,uxtheme=n,b");
-        return scene.Run(60000, downloads + L"lexiferry.exe");
-    }();
-    ExpectImported(result, fixture.expectedImport);
+    ExpectImported(scene.Run(60000, CopyOfTheProgramIn(downloads)), fixture.expectedImport);
     for (const std::wstring& name : planted) {
-        EXPECT_FALSE(testsupport::FileExists(downloads + name + L".loaded"))
+        EXPECT_FALSE(FileExists(downloads / (name + L".loaded")))
             << "lexiferry.exe loaded the " << testing::PrintToString(name) << " beside it";
     }
-    testsupport::RemoveDirectoryTree(folder);
 }
 
 // --- Closing the window in the middle of a sync -------------------------------------------
