@@ -1,6 +1,7 @@
 // The program's entry: one copy at a time, one window, one worker for the transfer.
 #include <windows.h>
 
+#include "app/DllSearch.h"
 #include "app/TransformQueue.h"
 #include "ime/IMECatalogue.h"
 #include "res/WindowTexts.h"
@@ -9,12 +10,12 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
 {
-    // First of all: every DLL loaded from here on comes from the system directory, never from
-    // the program's own folder, where a downloaded program shares the Downloads folder with
-    // whatever else landed there, nor from the current directory. The DLLs imported
-    // statically are all ones that Windows loads from the system directory in any case;
-    // comctl32 is loaded later, by the window (ui/CommonControls.h).
-    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // First of all: every DLL loaded by name from here on comes from the system directory,
+    // never from the program's own folder, where a downloaded program shares the Downloads
+    // folder with whatever else landed there, nor from the current directory. The DLLs
+    // imported statically are all ones that Windows loads from the system directory in any
+    // case; comctl32 is loaded later, by the window (ui/CommonControls.h).
+    dllsearch::RestrictToSystemDirectory();
 
     // Owned for the whole run; the last handle's close ends the mutex, so a later copy may
     // start. A mutex that cannot be made for another reason only loses the protection.

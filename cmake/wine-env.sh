@@ -13,7 +13,9 @@ lexiferry_wine_env() {
   fi
   export WINEPREFIX=$prefix
   export WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+  # A test may add overrides of its own (LEXIFERRY_WINEDLLOVERRIDES): Wine takes them from this
+  # Unix environment, for the program it starts and every program that one starts.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${LEXIFERRY_WINEDLLOVERRIDES:+;$LEXIFERRY_WINEDLLOVERRIDES}"
   # A Simplified-Chinese Windows: ANSI code page 936.
   export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
   LEXIFERRY_WINE=/usr/lib/wine/wine64

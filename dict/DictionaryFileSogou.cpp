@@ -13,6 +13,9 @@ constexpr DWORD ValueCapacity = 260;  // units
 
 // Reads a string value of at most ValueCapacity units, terminator included. Registry data
 // need not be terminated and may be of any type: neither may make us read past the buffer.
+// A REG_EXPAND_SZ value (an installer's way to store "%ProgramFiles(x86)%\SogouInput") is
+// expanded, and what it expands to must fit the same capacity: used as it is stored, it
+// would be a relative path that Windows searches for, beside Lexiferry first.
 bool ReadStringValue(HKEY key, const wchar_t* name, std::wstring& value)
 {
     wchar_t buffer[ValueCapacity] = {};
@@ -25,8 +28,33 @@ bool ReadStringValue(HKEY key, const wchar_t* name, std::wstring& value)
     if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
     const std::size_t units = wcsnlen(buffer, size / sizeof(wchar_t));
     if (units >= ValueCapacity) return false;  // no room left for the terminator
-    value.assign(buffer, units);
+    if (type == REG_SZ) {
+        value.assign(buffer, units);
+        return true;
+    }
+    buffer[units] = L'\0';
+    wchar_t expanded[ValueCapacity] = {};
+    // The count includes the terminator; a count above the capacity is the size it needs.
+    const DWORD expandedUnits = ExpandEnvironmentStringsW(buffer, expanded, ValueCapacity);
+    if (expandedUnits == 0 || expandedUnits > ValueCapacity) return false;
+    value.assign(expanded, wcsnlen(expanded, ValueCapacity));
     return true;
+}
+
+// "X:\..." or "\\server\share...": a path that names one place whatever the current
+// directory and wherever the program lies. Anything else, the empty string included, would
+// be searched for ("\12.3\sgtool.exe" names the root of the current drive, where any local
+// user may create folders).
+bool IsAbsoluteDirectory(const std::wstring& directory)
+{
+    if (directory.size() >= 3 && directory[1] == L':' && directory[2] == L'\\') {
+        const wchar_t drive = directory[0];
+        return (drive >= L'A' && drive <= L'Z') || (drive >= L'a' && drive <= L'z');
+    }
+    if (directory.size() < 5 || directory.compare(0, 2, L"\\\\") != 0) return false;
+    const std::size_t shareStart = directory.find(L'\\', 2);
+    return shareStart != std::wstring::npos && shareStart > 2 &&
+           shareStart + 1 < directory.size() && directory[shareStart + 1] != L'\\';
 }
 
 // Sogou's installer is a 32-bit program: on 64-bit Windows its key lands in the registry's
@@ -56,17 +84,21 @@ void AppendArgument(std::wstring& commandLine, const std::wstring& argument)
     }
 }
 
-// An unhandled exception ends a process with its exception code as the exit code. Every
-// status of error severity (both top bits set) says the process was ended by a fault, not by
-// its own choice: 0xC0000005 an access violation, 0xC06D007E a failed delay load, 0xC0150002
-// a side-by-side failure at start, 0xE06D7363 an uncaught C++ exception, 0xE0434352 one of a
-// managed runtime. So does a system warning 0x8000xxxx (a breakpoint). A tool that ends itself
-// with a small code of its own gives none of these; a negative code (-1) reads as one.
+// An unhandled exception ends a process with its exception code as the exit code: a system
+// status of error severity (0xC0000000-0xDFFFFFFF: 0xC0000005 an access violation, 0xC0000409
+// a stack buffer overrun, 0xC00000FD a stack overflow, 0xC06D007E a failed delay load,
+// 0xC0150002 a side-by-side failure at start), 0xE06D7363 an uncaught C++ exception,
+// 0xE0434352 one of a managed runtime, or a system warning 0x8000xxxx (a breakpoint). Each says
+// the process was ended by a fault, not by its own choice. Every other code is the tool's
+// own, -1 (0xFFFFFFFF, a plain "return -1;") included: the 0xE0000000 range belongs to
+// programs, and only the two runtimes' codes there are known to mean a crash.
 bool EndedByException(DWORD exitCode)
 {
-    constexpr DWORD errorSeverity = 0xC0000000;
+    constexpr DWORD cppException = 0xE06D7363;
+    constexpr DWORD managedException = 0xE0434352;
     constexpr DWORD systemWarning = 0x80000000;
-    return (exitCode & errorSeverity) == errorSeverity || (exitCode & 0xFFFF0000) == systemWarning;
+    return (exitCode >= 0xC0000000 && exitCode <= 0xDFFFFFFF) || exitCode == cppException ||
+           exitCode == managedException || (exitCode & 0xFFFF0000) == systemWarning;
 }
 
 }  // namespace
@@ -76,18 +108,20 @@ DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode fileMode) : Dictiona
     ComposePath(L"sogou.tmp");
 }
 
-bool ComposeExportCommandLine(const wchar_t* exportPath, std::wstring& commandLine)
+bool ComposeExportCommandLine(const wchar_t* exportPath, std::wstring& toolPath,
+                              std::wstring& commandLine)
 {
     win::unique_hkey key;
     if (!OpenSogouKey(key)) return false;
     std::wstring directory;
     std::wstring version;
     if (!ReadStringValue(key.get(), nullptr, directory) ||
-        !ReadStringValue(key.get(), L"version", version)) {
+        !ReadStringValue(key.get(), L"version", version) || !IsAbsoluteDirectory(directory)) {
         return false;
     }
+    toolPath = directory + L"\\" + version + L"\\sgtool.exe";
     commandLine.clear();
-    AppendArgument(commandLine, directory + L"\\" + version + L"\\sgtool.exe");
+    AppendArgument(commandLine, toolPath);
     commandLine += L" --appid=userdict --export ";
     AppendArgument(commandLine, exportPath);
     return true;
@@ -95,8 +129,9 @@ bool ComposeExportCommandLine(const wchar_t* exportPath, std::wstring& commandLi
 
 bool DictionaryFileSogou::Export(const wchar_t* path)
 {
+    std::wstring toolPath;
     std::wstring commandLine;
-    if (!ComposeExportCommandLine(path, commandLine)) return false;
+    if (!ComposeExportCommandLine(path, toolPath, commandLine)) return false;
 
     // A file left by an abandoned earlier run must not pass for this export: only what the
     // tool writes now may be read.
@@ -105,8 +140,11 @@ bool DictionaryFileSogou::Export(const wchar_t* path)
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    // The tool by its full path: with no application name Windows would search for the
+    // command line's first token (beside Lexiferry first, then in the current directory), and
+    // would run whatever it found there under Sogou's name.
+    if (!CreateProcessW(toolPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
         return false;
     }
     win::unique_handle processHandle(process.hProcess);

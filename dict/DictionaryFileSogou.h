@@ -19,7 +19,9 @@ public:
                               std::int32_t& weight) override;
 };
 
-// The export tool's command line for exportPath, from the installation recorded under
-// HKEY_LOCAL_MACHINE\SOFTWARE\sogouinput. False when the key or a value is missing, not a
-// string, or does not fit 260 units.
-bool ComposeExportCommandLine(const wchar_t* exportPath, std::wstring& commandLine);
+// The export tool's full path and its command line for exportPath, from the installation
+// recorded under HKEY_LOCAL_MACHINE\SOFTWARE\sogouinput. False when the key or a value is
+// missing, not a string, or does not fit 260 units (expanded, for a REG_EXPAND_SZ value), or
+// when the directory is not absolute ("X:\..." or "\\server\share\...").
+bool ComposeExportCommandLine(const wchar_t* exportPath, std::wstring& toolPath,
+                              std::wstring& commandLine);

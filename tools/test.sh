@@ -8,7 +8,7 @@ set -euo pipefail
 export LEXIFERRY_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${LEXIFERRY_BUILD_DIR:-$LEXIFERRY_ROOT/build}
 build64=$build-x64
-x64_tests='^(TransformEndToEnd|Sync|SgToolStandin|KestrixImeStandin)\.|^FaultMatrix\.(SogouKey|DllsPlanted)'
+x64_tests='^(TransformEndToEnd|Sync|SgToolStandin|KestrixImeStandin)\.|^FaultMatrix\.(SogouKey|DllsPlanted)|^Windows7WithoutUpdates\.'
 
 "$LEXIFERRY_ROOT/tools/install-deps.sh"
 "$LEXIFERRY_ROOT/tools/build.sh" "$build"

@@ -1,5 +1,7 @@
 #include "ui/CommonControls.h"
 
+#include "app/DllSearch.h"
+
 namespace comctl {
 
 namespace {
@@ -27,8 +29,7 @@ const Functions& Library()
 {
     static const Functions functions = [] {
         Functions bound;
-        const HMODULE library =
-            ::LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        const HMODULE library = dllsearch::LoadFromSystemDirectory(L"comctl32.dll");
         if (library == nullptr) return bound;
         Bind(library, "InitCommonControlsEx", bound.initCommonControlsEx);
         Bind(library, "ImageList_LoadImageW", bound.loadImage);

@@ -107,7 +107,8 @@ TEST_F(TransformEndToEnd, ExportThatCannotRunFailsSilently)
         // A whole export, but the tool was ended by a fault: nothing it wrote is trusted.
         testsupport::SogouToolInstall sogou;
         sogou.SetExportLines({L"'ni'hao \x4F60\x597D"});
-        for (unsigned status : {0xC06D007Eu, 0xC0150002u, 0xE0434352u, 0xC0000005u}) {
+        for (unsigned status : {0xC06D007Eu, 0xC0150002u, 0xE0434352u, 0xC0000005u, 0xC0000409u,
+                                0xE06D7363u, 0x80000003u}) {
             SCOPED_TRACE(testing::Message() << "exit status 0x" << std::hex << status);
             sogou.SetBehaviour({.exitCode = status});
             EXPECT_FALSE(RunJob());
@@ -153,11 +154,16 @@ TEST_F(TransformEndToEnd, OddExportsStillTransferWhatTheyHold)
     sogou.SetExport("\xEF\xBB\xBF'ni'hao \xE4\xBD\xA0\xE5\xA5\xBD\r\n");
     ASSERT_TRUE(RunJob());
     EXPECT_EQ(1, writtenCount);
-    // No mark, and an exit code that nobody consults.
+    // No mark, and exit codes of the tool's own that nobody consults: -1 (0xFFFFFFFF) has both
+    // top bits set, as a crash's status has, and is still no crash.
     sogou.SetExport(testsupport::Utf16Export({L"'zai'jian \x518D\x89C1"}).substr(2));
-    sogou.SetBehaviour({.exitCode = 1});
-    ASSERT_TRUE(RunJob());
-    EXPECT_EQ(testsupport::AnsiBytes(L"\x4F60\x597D\t1\tni hao\r\n\x518D\x89C1\t1\tzai jian\r\n"),
+    for (unsigned status : {1u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(testing::Message() << "exit code 0x" << std::hex << status);
+        sogou.SetBehaviour({.exitCode = status});
+        ASSERT_TRUE(RunJob());
+    }
+    const std::wstring zaijian = L"\x518D\x89C1\t1\tzai jian\r\n";
+    EXPECT_EQ(testsupport::AnsiBytes(L"\x4F60\x597D\t1\tni hao\r\n" + zaijian + zaijian),
               kestrix.ReceivedBytes());
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/dict/FixtureFile.h"
+#include "tests/support/EnvironmentOverride.h"
 #include "tests/support/PrefixInstall.h"
 #include "tests/support/ProcessTempDirectory.h"
 #include "tests/support/ScratchRegistry.h"
@@ -86,10 +87,11 @@ protected:
     }
     bool Compose(const wchar_t* exportPath = L"C:\\users\\u\\Temp\\sogou.tmp")
     {
-        return ComposeExportCommandLine(exportPath, commandLine);
+        return ComposeExportCommandLine(exportPath, toolPath, commandLine);
     }
 
     testsupport::ScratchRegistry registry;
+    std::wstring toolPath;
     std::wstring commandLine;
 };
 
@@ -128,7 +130,7 @@ TEST_F(SogouCommandLine, QuotesProgramAndExportPathThatHoldSpaceOrTab)
         commandLine);
 }
 
-TEST_F(SogouCommandLine, FailsOnMissingValues)
+TEST_F(SogouCommandLine, FailsOnMissingValuesAndDirectoriesThatAreNotAbsolute)
 {
     EXPECT_FALSE(Compose());
     registry.CreateKey(L"SOFTWARE\\sogouinput");
@@ -137,6 +139,18 @@ TEST_F(SogouCommandLine, FailsOnMissingValues)
     EXPECT_FALSE(Compose());
     registry.SetString(L"SOFTWARE\\sogouinput", L"version", L"1.0");
     EXPECT_TRUE(Compose());
+    EXPECT_EQ(L"C:\\Sogou\\1.0\\sgtool.exe", toolPath);
+
+    // Each of these would be searched for, or taken from the current drive or directory.
+    for (const wchar_t* directory : {L"", L"Sogou", L"..\\Sogou", L"\\Sogou", L"C:Sogou",
+                                     L"C:/Sogou", L"1:\\Sogou", L"\\\\server", L"\\\\\\share"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(directory)));
+        Install(directory, L"1.0");
+        EXPECT_FALSE(Compose());
+    }
+    Install(L"\\\\server\\share", L"1.0");
+    ASSERT_TRUE(Compose());
+    EXPECT_EQ(L"\\\\server\\share\\1.0\\sgtool.exe", toolPath);
 }
 
 TEST_F(SogouCommandLine, NeverReadsPastTheValueBuffer)
@@ -159,6 +173,18 @@ TEST_F(SogouCommandLine, NeverReadsPastTheValueBuffer)
     EXPECT_EQ(0u, commandLine.find(longest + L"\\1.0\\sgtool.exe "));
     registry.SetString(L"SOFTWARE\\sogouinput", nullptr, longest);
     EXPECT_TRUE(Compose());
+
+    // A REG_EXPAND_SZ value is expanded, and what it expands to must fit as well.
+    const wchar_t expandable[] = L"C:\\%LEXIFERRY_SOGOU_FOLDER%";
+    registry.SetRaw(L"SOFTWARE\\sogouinput", nullptr, REG_EXPAND_SZ, expandable,
+                    sizeof(expandable));
+    {
+        testsupport::EnvironmentOverride folder(L"LEXIFERRY_SOGOU_FOLDER", L"Sogou");
+        ASSERT_TRUE(Compose());
+        EXPECT_EQ(L"C:\\Sogou\\1.0\\sgtool.exe", toolPath);
+    }
+    testsupport::EnvironmentOverride folder(L"LEXIFERRY_SOGOU_FOLDER", std::wstring(257, L'd'));
+    EXPECT_FALSE(Compose());
 }
 
 TEST_F(SogouCommandLine, RefusesValuesThatAreNotStrings)

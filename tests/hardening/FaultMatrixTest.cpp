@@ -5,16 +5,71 @@
 // afterwards and that the program ends with code 0 as soon as it is closed.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "tests/app/TransferFixture.h"
 #include "tests/hardening/ExportText.h"
 #include "tests/hardening/FaultScene.h"
+#include "tests/support/EnvironmentOverride.h"
 #include "tests/support/ProcessTempDirectory.h"
 
 namespace hardening {
 namespace {
 
 using testsupport::AnsiBytes;
+using testsupport::FileExists;
 using testsupport::RegistryView;
+
+// A folder on the prefix's C: drive that a row fills, removed with everything in it after the
+// row, also when the row fails.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(std::wstring path) : path_(std::move(path))
+    {
+        EXPECT_TRUE(testsupport::CreateDirectoryPath(path_)) << "cannot create the folder";
+    }
+    ~ScratchFolder() { testsupport::RemoveDirectoryTree(path_); }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::wstring& Path() const { return path_; }
+    // A file in the folder.
+    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+// The current directory of this process, which the program started from it inherits, for the
+// length of a scope.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::wstring& directory)
+    {
+        wchar_t saved[MAX_PATH] = {};
+        const DWORD length = GetCurrentDirectoryW(MAX_PATH, saved);
+        if (length > 0 && length < MAX_PATH) saved_.assign(saved, length);
+        EXPECT_TRUE(SetCurrentDirectoryW(directory.c_str()));
+    }
+    ~CurrentDirectory()
+    {
+        if (!saved_.empty()) SetCurrentDirectoryW(saved_.c_str());
+    }
+    CurrentDirectory(const CurrentDirectory&) = delete;
+    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
+
+private:
+    std::wstring saved_;
+};
+
+// The program as a user runs it after downloading it: a copy in a Downloads folder, which
+// holds whatever else was downloaded, too.
+std::wstring CopyOfTheProgramIn(const ScratchFolder& downloads)
+{
+    const std::wstring copy = downloads / L"lexiferry.exe";
+    EXPECT_TRUE(CopyFileW(gui::BuildPath(L"lexiferry.exe").c_str(), copy.c_str(), FALSE));
+    return copy;
+}
 
 class FaultMatrix : public testing::Test {
 protected:
@@ -40,6 +95,17 @@ protected:
     }
     void ExpectFailed(const RunResult& result) { Expect(result, Seen::Failure, L""); }
 
+    // A working export tool, with the export of Sogou's own, in a folder where a search for
+    // the tool would look; it leaves its sgtool.cmdline there when it runs.
+    void PlantTool(const std::wstring& directory)
+    {
+        ASSERT_TRUE(testsupport::CreateDirectoryPath(directory));
+        ASSERT_TRUE(CopyFileW((testsupport::StandinDirectory() + L"sgtool.exe").c_str(),
+                              (directory + L"\\sgtool.exe").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW((scene.Sogou().ToolDirectory() + L"sgtool.out").c_str(),
+                              (directory + L"\\sgtool.out").c_str(), FALSE));
+    }
+
     const testsupport::TransferFixture& fixture = testsupport::RealisticExport();
     FaultScene scene;
 };
@@ -57,7 +123,7 @@ TEST_F(FaultMatrix, SogouKeyOnlyInThe32BitRegistryView)
 
 TEST_F(FaultMatrix, SogouKeyOnlyInThe64BitRegistryView)
 {
-    scene.InstallSogouIn(RegistryView::Bits64);
+    scene.InstallSogou(scene.SogouRoot(), RegistryView::Bits64);
     scene.Sogou().SetExportLines(fixture.exportLines);
     EXPECT_FALSE(testsupport::SogouToolInstall::KeyIn(RegistryView::Bits32));
     ExpectImported(scene.Run(), fixture.expectedImport);
@@ -80,18 +146,54 @@ TEST_F(FaultMatrix, SogouKeyInNeitherRegistryView)
     EXPECT_FALSE(result.toolRan);
 }
 
+TEST_F(FaultMatrix, SogouKeyDirectoryStoredExpandableIsExpanded)
+{
+    // As an installer stores a path under Program Files. ProgramFiles(x86) is set for
+    // programs of both widths on 64-bit Windows, as under Wine.
+    scene.InstallSogou(L"C:\\Program Files (x86)\\SogouInput");
+    scene.Sogou().SetExportLines(fixture.exportLines);
+    scene.SetSogouString(nullptr, L"%ProgramFiles(x86)%\\SogouInput", true, REG_EXPAND_SZ);
+    ExpectImported(scene.Run(), fixture.expectedImport);
+    // The command line as ever, with the expanded path quoted for its spaces.
+    EXPECT_EQ(L"\"" + scene.Sogou().ToolDirectory() + L"sgtool.exe\" --appid=userdict --export \"" +
+                  scene.Temp().Directory() + L"sogou.tmp\"",
+              scene.Sogou().ReceivedCommandLine());
+}
+
+// Searched for, a relative tool path is found beside the program first, and an empty
+// directory gives "\<version>\sgtool.exe", the root of the current drive, where any local
+// user may create folders: a working tool planted there must never run.
+
+TEST_F(FaultMatrix, SogouKeyDirectoryRelativeRunsNoToolBesideTheProgram)
+{
+    const ScratchFolder downloads(L"C:\\LexiferryTest\\Downloads");
+    const std::wstring planted = downloads / (L"SogouInput\\" + scene.SogouVersion());
+    PlantTool(planted);
+    scene.SetSogouString(nullptr, L"SogouInput");
+    const RunResult result = scene.Run(60000, CopyOfTheProgramIn(downloads));
+    ExpectFailed(result);
+    EXPECT_FALSE(result.toolRan);
+    EXPECT_FALSE(FileExists(planted + L"\\sgtool.cmdline")) << "the tool beside the program ran";
+}
+
+TEST_F(FaultMatrix, SogouKeyDirectoryEmptyRunsNoToolAtTheDriveRoot)
+{
+    const ScratchFolder driveRoot(L"C:\\" + scene.SogouVersion());
+    PlantTool(driveRoot.Path());
+    scene.SetSogouString(nullptr, L"");
+    const RunResult result = [&] {
+        const CurrentDirectory onDriveC(L"C:\\LexiferryTest");
+        return scene.Run();
+    }();
+    ExpectFailed(result);
+    EXPECT_FALSE(result.toolRan);
+    EXPECT_FALSE(FileExists(driveRoot / L"sgtool.cmdline")) << "the tool at the drive's root ran";
+}
+
 TEST_F(FaultMatrix, InstallDirectoryValueMissing)
 {
     scene.DeleteSogouValue(nullptr);
     ExpectFailed(scene.Run());
-}
-
-TEST_F(FaultMatrix, InstallDirectoryValueEmpty)
-{
-    scene.SetSogouString(nullptr, L"");
-    const RunResult result = scene.Run();
-    ExpectFailed(result);
-    EXPECT_FALSE(result.toolRan);
 }
 
 TEST_F(FaultMatrix, InstallDirectoryValueOverLong)
@@ -368,33 +470,28 @@ TEST_F(FaultMatrix, TwoLayoutsNamingTheKestrixImeImportOnce)
 // --- Where the program was started from ----------------------------------------------------
 
 // A downloaded program runs from the Downloads folder, where other files land unasked: DLLs
-// named like ones the program or the system needs must never be loaded from there. Under
-// native-first overrides Wine looks for these names beside the program first, as Windows
-// does for every DLL that is not one it always takes from its system directory.
+// named like ones the program or the system needs must never be loaded from there. Wine
+// looks for these names beside the program first, as Windows does for every DLL that is not
+// one it always takes from its system directory, only under native-first overrides. Wine's
+// loader reads those from the Unix environment that the Wine process starting the program
+// had, never from a Windows environment block; the test command sets them for this test
+// program (tests/hardening/CMakeLists.txt), and the program inherits them.
 TEST_F(FaultMatrix, DllsPlantedBesideTheProgramAreNeverLoaded)
 {
-    const std::wstring folder = L"C:\\LexiferryTest\\Downloads";
-    const std::wstring downloads = folder + L"\\";
+    ASSERT_NE(std::wstring::npos,
+              testsupport::EnvironmentVariable(L"WINEDLLOVERRIDES").find(L"comctl32,uxtheme=n,b"))
+        << "without the overrides Wine loads its own DLLs whatever the program asks for";
+    const ScratchFolder downloads(L"C:\\LexiferryTest\\Downloads");
     const std::vector<std::wstring> planted{L"comctl32.dll", L"uxtheme.dll"};
-    ASSERT_TRUE(testsupport::CreateDirectoryPath(folder));
-    ASSERT_TRUE(CopyFileW(gui::BuildPath(L"lexiferry.exe").c_str(),
-                          (downloads + L"lexiferry.exe").c_str(), FALSE));
     for (const std::wstring& name : planted) {
         ASSERT_TRUE(CopyFileW((testsupport::StandinDirectory() + L"planted.dll").c_str(),
-                              (downloads + name).c_str(), FALSE));
+                              (downloads / name).c_str(), FALSE));
     }
-    const RunResult result = [&] {
-        testsupport::EnvironmentOverride overrides(
-            L"WINEDLLOVERRIDES",
-            testsupport::EnvironmentVariable(L"WINEDLLOVERRIDES") + L";comctl32,uxtheme=n,b");
-        return scene.Run(60000, downloads + L"lexiferry.exe");
-    }();
-    ExpectImported(result, fixture.expectedImport);
+    ExpectImported(scene.Run(60000, CopyOfTheProgramIn(downloads)), fixture.expectedImport);
     for (const std::wstring& name : planted) {
-        EXPECT_FALSE(testsupport::FileExists(downloads + name + L".loaded"))
+        EXPECT_FALSE(FileExists(downloads / (name + L".loaded")))
             << "lexiferry.exe loaded the " << testing::PrintToString(name) << " beside it";
     }
-    testsupport::RemoveDirectoryTree(folder);
 }
 
 // --- Closing the window in the middle of a sync -------------------------------------------

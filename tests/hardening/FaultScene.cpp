@@ -38,10 +38,10 @@ FaultScene::FaultScene()
 
 FaultScene::~FaultScene() = default;
 
-void FaultScene::InstallSogouIn(testsupport::RegistryView view)
+void FaultScene::InstallSogou(const std::wstring& root, testsupport::RegistryView view)
 {
     sogou.reset();
-    sogou = std::make_unique<testsupport::SogouToolInstall>(SogouRoot(), SogouVersion(), view);
+    sogou = std::make_unique<testsupport::SogouToolInstall>(root, SogouVersion(), view);
 }
 
 win::unique_hkey FaultScene::OpenSogouKey() const
@@ -63,9 +63,10 @@ void FaultScene::SetSogouValue(const wchar_t* name, DWORD type, const void* data
                                             static_cast<const BYTE*>(data), size));
 }
 
-void FaultScene::SetSogouString(const wchar_t* name, const std::wstring& text, bool withNul) const
+void FaultScene::SetSogouString(const wchar_t* name, const std::wstring& text, bool withNul,
+                                DWORD type) const
 {
-    SetSogouValue(name, REG_SZ, text.c_str(),
+    SetSogouValue(name, type, text.c_str(),
                   static_cast<DWORD>((text.size() + (withNul ? 1 : 0)) * sizeof(wchar_t)));
 }
 

@@ -46,12 +46,15 @@ public:
     testsupport::SogouToolInstall& Sogou() { return *sogou; }
     testsupport::KestrixImeInstall& Kestrix() { return *kestrix; }
     void UseTemp(const std::wstring& directory);
-    // Sogou's installation again, with its key in the given registry view only.
-    void InstallSogouIn(testsupport::RegistryView view);
+    // Sogou's installation again, at another root or with its key in the given registry view
+    // only.
+    void InstallSogou(const std::wstring& root,
+                      testsupport::RegistryView view = testsupport::RegistryView::Bits32);
     void RemoveKestrix() { kestrix.reset(); }
     // Registry values of HKLM\SOFTWARE\sogouinput as they are stored, of any type and size.
     void SetSogouValue(const wchar_t* name, DWORD type, const void* data, DWORD size) const;
-    void SetSogouString(const wchar_t* name, const std::wstring& text, bool withNul = true) const;
+    void SetSogouString(const wchar_t* name, const std::wstring& text, bool withNul = true,
+                        DWORD type = REG_SZ) const;
     void DeleteSogouValue(const wchar_t* name) const;
     void DeleteSogouKey() const;
     std::wstring SogouRoot() const { return L"C:\\LexiferryTest\\SogouInput"; }
