@@ -49,6 +49,9 @@ public:
     // Sogou's installation again, with its key in the given registry view only.
     void InstallSogouIn(testsupport::RegistryView view);
     void RemoveKestrix() { kestrix.reset(); }
+    // Later runs start the program in a Unix locale of its own (see
+    // gui::Program::StartWithUnixLocale).
+    void UseUnixLocale(std::string variables) { unixLocale = std::move(variables); }
     // Registry values of HKLM\SOFTWARE\sogouinput as they are stored, of any type and size.
     void SetSogouValue(const wchar_t* name, DWORD type, const void* data, DWORD size) const;
     void SetSogouString(const wchar_t* name, const std::wstring& text, bool withNul = true) const;
@@ -69,6 +72,7 @@ private:
     std::unique_ptr<testsupport::TempDirectoryOverride> temp;
     std::unique_ptr<testsupport::SogouToolInstall> sogou;
     std::unique_ptr<testsupport::KestrixImeInstall> kestrix;
+    std::string unixLocale;
 };
 
 // The files in a directory (not its sub-directories); empty when it does not exist.
