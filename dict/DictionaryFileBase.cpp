@@ -13,12 +13,13 @@ namespace {
 
 constexpr wchar_t CarriageReturn = L'\r';
 constexpr wchar_t LineFeed = L'\n';
-// Tens of KiB: few conversion and WriteFile calls, and little memory beside the export.
-constexpr std::size_t PendingBlockUnits = 16 * 1024;
+// Accepted texts are converted some thousands of units at a time, and written when the
+// converted block has no room for another such batch: few calls of either kind, and 64 KiB
+// in all beside the export.
+constexpr std::size_t PendingBlockUnits = 8 * 1024;
+constexpr std::size_t ConvertedBlockBytes = 48 * 1024;
 // A UTF-16 unit never takes more than three bytes in UTF-8 or in an ANSI code page.
 constexpr std::size_t MaxBytesPerUnit = 3;
-// Room of the strings that ReadEntry swaps: beyond any string held inside its object.
-constexpr std::size_t SwappedCapacity = 32;
 
 // What WriteText's encoding turns the units into.
 enum class Target { Units, Utf8, Ansi };
@@ -201,13 +202,6 @@ bool DictionaryFileBase::ReadLine(std::wstring& line)
 
 bool DictionaryFileBase::ReadEntry(DictionaryEntry& entry)
 {
-    // Swapping two strings whose units are on the heap exchanges pointers; one short enough
-    // to be held inside the string object is copied instead, three times over, at ten times
-    // the cost. Room for a few dozen units on both sides keeps every swap a swap of pointers,
-    // and the room stays with the strings.
-    for (std::wstring* text : {&entry.pinyin, &entry.word, &pinyinScratch, &wordScratch}) {
-        if (text->capacity() < SwappedCapacity) text->reserve(SwappedCapacity);
-    }
     for (;;) {
         pinyinScratch.clear();
         wordScratch.clear();
@@ -236,14 +230,21 @@ bool DictionaryFileBase::ReadEntry(DictionaryEntry& entry)
 bool DictionaryFileBase::MakePendingRoom(std::size_t count)
 {
     if (pendingCapacity - pendingSize >= count) return true;
-    if (!Flush()) return false;
+    if (!ConvertPending()) return false;
     if (count <= pendingCapacity) return true;
-    // A text longer than a block gets a block of its own size, kept for the next one.
+    // A text longer than a block gets blocks of its own size, kept for the next one; what
+    // the old block holds is written out first.
+    if (!WriteConverted()) return false;
     const std::size_t capacity = count > PendingBlockUnits ? count : PendingBlockUnits;
+    const std::size_t bytes = capacity * MaxBytesPerUnit > ConvertedBlockBytes
+                                  ? capacity * MaxBytesPerUnit
+                                  : ConvertedBlockBytes;
     pending.reset(new (std::nothrow) wchar_t[capacity]);
-    converted.reset(new (std::nothrow) char[capacity * MaxBytesPerUnit]);
-    pendingCapacity = pending && converted ? capacity : 0;
-    return pendingCapacity != 0;
+    converted.reset(new (std::nothrow) char[bytes]);
+    const bool allocated = pending && converted;
+    pendingCapacity = allocated ? capacity : 0;
+    convertedCapacity = allocated ? bytes : 0;
+    return allocated;
 }
 
 bool DictionaryFileBase::WriteText(const std::wstring& text)
@@ -295,36 +296,55 @@ bool DictionaryFileBase::WriteTextPieces(std::initializer_list<std::wstring_view
 
 bool DictionaryFileBase::Flush()
 {
+    return ConvertPending() && WriteConverted();
+}
+
+bool DictionaryFileBase::ConvertPending()
+{
     if (writeFailed) return false;
     if (pendingSize == 0) return true;
-    // wchar_t is UTF-16LE on Windows: raw units are their own bytes.
-    const char* bytes = reinterpret_cast<const char*>(pending.get());
-    std::size_t size = pendingSize * sizeof(wchar_t);
-    const Target target = TargetOf(encoding);
-    if (target != Target::Units) {
-        // Every unit here was found to have an exact character: the plain conversion gives
-        // each the bytes an exact one would, without WC_NO_BEST_FIT_CHARS and the used-default
-        // flag, which make Wine take a path several times slower.
-        const int convertedSize = WideCharToMultiByte(
-            target == Target::Utf8 ? CP_UTF8 : CP_ACP,
-            target == Target::Utf8 ? WC_ERR_INVALID_CHARS : 0, pending.get(),
-            static_cast<int>(pendingSize), converted.get(),
-            static_cast<int>(pendingCapacity * MaxBytesPerUnit), nullptr, nullptr);
-        if (convertedSize <= 0) {
-            // Lines accepted and then lost: the file must not pass for whole.
-            writeFailed = true;
-            return false;
-        }
-        bytes = converted.get();
-        size = static_cast<std::size_t>(convertedSize);
+    // Room for any units of this number, whatever they convert to.
+    if (convertedCapacity - convertedSize < pendingSize * MaxBytesPerUnit && !WriteConverted()) {
+        return false;
     }
+    char* const out = converted.get() + convertedSize;
+    const Target target = TargetOf(encoding);
+    if (target == Target::Units) {
+        // wchar_t is UTF-16LE on Windows: raw units are their own bytes.
+        std::memcpy(out, pending.get(), pendingSize * sizeof(wchar_t));
+        convertedSize += pendingSize * sizeof(wchar_t);
+        pendingSize = 0;
+        return true;
+    }
+    // Every unit here was found to have an exact character: the plain conversion gives each
+    // the bytes an exact one would, without WC_NO_BEST_FIT_CHARS and the used-default flag,
+    // which make Wine take a path several times slower.
+    const int size =
+        WideCharToMultiByte(target == Target::Utf8 ? CP_UTF8 : CP_ACP,
+                            target == Target::Utf8 ? WC_ERR_INVALID_CHARS : 0, pending.get(),
+                            static_cast<int>(pendingSize), out,
+                            static_cast<int>(convertedCapacity - convertedSize), nullptr, nullptr);
+    if (size <= 0) {
+        // Lines accepted and then lost: the file must not pass for whole.
+        writeFailed = true;
+        return false;
+    }
+    convertedSize += static_cast<std::size_t>(size);
     pendingSize = 0;
+    return true;
+}
+
+bool DictionaryFileBase::WriteConverted()
+{
+    if (writeFailed) return false;
+    if (convertedSize == 0) return true;
+    const DWORD size = static_cast<DWORD>(convertedSize);
+    convertedSize = 0;
     LARGE_INTEGER blockStart{};
     const bool positionKnown =
         SetFilePointerEx(file.get(), LARGE_INTEGER{}, &blockStart, FILE_CURRENT) != FALSE;
     DWORD written = 0;
-    if (WriteFile(file.get(), bytes, static_cast<DWORD>(size), &written, nullptr) &&
-        written == size) {
+    if (WriteFile(file.get(), converted.get(), size, &written, nullptr) && written == size) {
         return true;
     }
     // A full disk writes what fits and fails. A line cut there, and the next glued to it,

@@ -73,6 +73,11 @@ private:
     // Makes room for count more units in the pending block, writing out what it holds when
     // they would not fit. False when the file has failed or the room can't be had.
     bool MakePendingRoom(std::size_t count);
+    // Converts the pending units into the converted block, writing the block out first when
+    // they might not fit. False when the file has failed.
+    bool ConvertPending();
+    // Writes out the converted block; see Flush for a write that fails.
+    bool WriteConverted();
     wchar_t UnitAt(std::uint32_t index) const;
 
     wchar_t path[PathCapacity] = {};
@@ -90,12 +95,15 @@ private:
     std::wstring pinyinScratch;
     std::wstring wordScratch;
 
-    // Accepted texts wait here as they are and are converted and written a block at a time:
-    // one conversion call and one WriteFile for many lines cost a fraction of one per line.
+    // Accepted texts wait here as they are, are converted a batch at a time into a block in
+    // the file's encoding, and the block is written when it is full: one conversion call and
+    // one WriteFile for many lines cost a fraction of one per line.
     std::unique_ptr<wchar_t[]> pending;
     std::size_t pendingCapacity = 0;  // units
     std::size_t pendingSize = 0;
-    std::unique_ptr<char[]> converted;  // a block in the file's encoding; allocated with pending
+    std::unique_ptr<char[]> converted;  // room for three bytes for each unit pending at least
+    std::size_t convertedCapacity = 0;
+    std::size_t convertedSize = 0;
     bool writeFailed = false;
 };
 

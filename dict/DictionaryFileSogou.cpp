@@ -122,19 +122,13 @@ ParseLineResult DictionaryFileSogou::ParseLine(const std::wstring& line, std::ws
                                                std::wstring& word, std::int32_t& weight)
 {
     if (line.empty() || line[0] == L';') return ParseLineResult::Skipped;
-    // Plain loops over the units: this runs for every line of the export, and on lines this
-    // short a call into the runtime costs more than the search itself.
-    const wchar_t* const units = line.data();
-    const std::size_t size = line.size();
-    std::size_t space = 0;
-    while (space < size && units[space] != L' ') ++space;
-    if (space == size) return ParseLineResult::Malformed;
-    word.assign(units + space + 1, size - space - 1);
-    if (space == 0 || units[0] != L'\'') return ParseLineResult::Malformed;
-    pinyin.assign(units + 1, space - 1);
-    wchar_t* const syllables = pinyin.data();
-    for (std::size_t i = 0; i + 1 < space; ++i) {
-        if (syllables[i] == L'\'') syllables[i] = L' ';
+    const std::size_t space = line.find(L' ');
+    if (space == std::wstring::npos) return ParseLineResult::Malformed;
+    word.assign(line, space + 1);
+    if (space == 0 || line[0] != L'\'') return ParseLineResult::Malformed;
+    pinyin.assign(line, 1, space - 1);
+    for (wchar_t& unit : pinyin) {
+        if (unit == L'\'') unit = L' ';
     }
     weight = 1;
     return ParseLineResult::Parsed;
