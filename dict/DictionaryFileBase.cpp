@@ -7,12 +7,52 @@
 #include <cwchar>
 #include <new>
 
+#include "dict/AnsiExactUnits.h"
+
 namespace {
 
 constexpr wchar_t CarriageReturn = L'\r';
 constexpr wchar_t LineFeed = L'\n';
-// Tens of KiB: few WriteFile calls, and little memory beside the export.
-constexpr std::size_t WriteBlockSize = 64 * 1024;
+// Accepted texts are converted some thousands of units at a time, and written when the
+// converted block has no room for another such batch: few calls of either kind, and 64 KiB
+// in all beside the export.
+constexpr std::size_t PendingBlockUnits = 8 * 1024;
+constexpr std::size_t ConvertedBlockBytes = 48 * 1024;
+// A UTF-16 unit never takes more than three bytes in UTF-8 or in an ANSI code page.
+constexpr std::size_t MaxBytesPerUnit = 3;
+
+// What WriteText's encoding turns the units into.
+enum class Target { Units, Utf8, Ansi };
+
+Target TargetOf(TextEncoding encoding)
+{
+    switch (encoding) {
+        case TextEncoding::Utf16:
+            return Target::Units;
+        case TextEncoding::Utf8:
+            return Target::Utf8;
+        case TextEncoding::Ansi:
+            break;
+    }
+    // The system's ANSI code page may itself be UTF-8 (a Windows option for worldwide
+    // language support).
+    static const bool ansiIsUtf8 = GetACP() == CP_UTF8;  // fixed for the process's life
+    return ansiIsUtf8 ? Target::Utf8 : Target::Ansi;
+}
+
+// UTF-8 holds every character; only a surrogate without its partner is none, and it must
+// be refused rather than become U+FFFD.
+bool HasLoneSurrogate(const wchar_t* units, std::size_t count)
+{
+    const auto isLow = [](wchar_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; };
+    for (std::size_t i = 0; i < count; ++i) {
+        const wchar_t unit = units[i];
+        if (unit < 0xD800 || unit > 0xDFFF) continue;
+        if (isLow(unit) || i + 1 == count || !isLow(units[i + 1])) return true;
+        ++i;  // the pair's low half
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -187,75 +227,124 @@ bool DictionaryFileBase::ReadEntry(DictionaryEntry& entry)
     }
 }
 
-bool DictionaryFileBase::MakeWriteRoom(std::size_t size)
+bool DictionaryFileBase::MakePendingRoom(std::size_t count)
 {
-    if (writeCapacity - writeSize >= size) return true;
-    if (!Flush()) return false;
-    if (size <= writeCapacity) return true;
-    // A text longer than a block gets a buffer of its own size, kept for the next one.
-    const std::size_t capacity = size > WriteBlockSize ? size : WriteBlockSize;
-    writeBuffer.reset(new (std::nothrow) char[capacity]);
-    writeCapacity = writeBuffer ? capacity : 0;
-    return writeBuffer != nullptr;
+    if (pendingCapacity - pendingSize >= count) return true;
+    if (!ConvertPending()) return false;
+    if (count <= pendingCapacity) return true;
+    // A text longer than a block gets blocks of its own size, kept for the next one; what
+    // the old block holds is written out first.
+    if (!WriteConverted()) return false;
+    const std::size_t capacity = count > PendingBlockUnits ? count : PendingBlockUnits;
+    const std::size_t bytes = capacity * MaxBytesPerUnit > ConvertedBlockBytes
+                                  ? capacity * MaxBytesPerUnit
+                                  : ConvertedBlockBytes;
+    pending.reset(new (std::nothrow) wchar_t[capacity]);
+    converted.reset(new (std::nothrow) char[bytes]);
+    const bool allocated = pending && converted;
+    pendingCapacity = allocated ? capacity : 0;
+    convertedCapacity = allocated ? bytes : 0;
+    return allocated;
 }
 
 bool DictionaryFileBase::WriteText(const std::wstring& text)
 {
+    return WriteTextPieces({text});
+}
+
+bool DictionaryFileBase::WriteTextPieces(std::initializer_list<std::wstring_view> pieces)
+{
     if (!file || writeFailed) return false;
     // A block is written with one WriteFile: its size must fit a DWORD, and a conversion's
     // sizes an int.
-    constexpr std::size_t maxBytesPerUnit = 3;
-    if (text.size() > INT_MAX / maxBytesPerUnit) return false;
-    const int unitCount = static_cast<int>(text.size());
-
-    if (encoding == TextEncoding::Utf16) {
-        // wchar_t is UTF-16LE on Windows: the units are the bytes.
-        const std::size_t byteCount = text.size() * sizeof(wchar_t);
-        if (byteCount == 0) return true;
-        if (!MakeWriteRoom(byteCount)) return false;
-        std::memcpy(writeBuffer.get() + writeSize, text.data(), byteCount);
-        writeSize += byteCount;
-        return true;
+    constexpr std::size_t maxUnits = INT_MAX / MaxBytesPerUnit;
+    std::size_t count = 0;
+    for (std::wstring_view piece : pieces) {
+        if (piece.size() > maxUnits - count) return false;
+        count += piece.size();
     }
+    // Nothing to convert is a conversion that yields no bytes; raw units just add nothing.
+    if (count == 0) return encoding == TextEncoding::Utf16;
+    if (!MakePendingRoom(count)) return false;
 
-    // UTF-8 holds every character; only a lone surrogate has none, and it must fail rather
-    // than become U+FFFD.
-    UINT codePage = CP_UTF8;
-    DWORD flags = WC_ERR_INVALID_CHARS;
-    BOOL usedDefault = FALSE;
-    BOOL* usedDefaultOut = nullptr;
-    if (encoding == TextEncoding::Ansi && GetACP() != CP_UTF8) {
+    // The text is copied in first and counted only once all of it is known to be encodable:
+    // a refused text leaves its units past pendingSize, where the next one overwrites them.
+    wchar_t* const text = pending.get() + pendingSize;
+    wchar_t* out = text;
+    const Target target = TargetOf(encoding);
+    if (target == Target::Ansi) {
         // A character the code page lacks must not become "?" or a look-alike in the user's
-        // dictionary: such a text is refused instead.
-        codePage = CP_ACP;
-        flags = WC_NO_BEST_FIT_CHARS;
-        usedDefaultOut = &usedDefault;
+        // dictionary: such a text is refused instead. Looked up as each unit is copied: one
+        // pass over the text.
+        const AnsiExactUnits& exact = AnsiExactUnits::System();
+        for (std::wstring_view piece : pieces) {
+            for (wchar_t unit : piece) {
+                if (!exact.HoldsExactly(unit)) return false;
+                *out++ = unit;
+            }
+        }
+    } else {
+        for (std::wstring_view piece : pieces) {
+            std::wmemcpy(out, piece.data(), piece.size());
+            out += piece.size();
+        }
+        if (target == Target::Utf8 && HasLoneSurrogate(text, count)) return false;
     }
-    // One conversion straight into the write buffer, with room for any text of this length
-    // (a UTF-16 unit never takes more than three bytes in UTF-8 or an ANSI code page), rather
-    // than a first pass to learn the size: this runs once per entry.
-    if (unitCount == 0 || !MakeWriteRoom(text.size() * maxBytesPerUnit)) return false;
-    const std::size_t room = writeCapacity - writeSize;
-    const int size = WideCharToMultiByte(
-        codePage, flags, text.data(), unitCount, writeBuffer.get() + writeSize,
-        room > INT_MAX ? INT_MAX : static_cast<int>(room), nullptr, usedDefaultOut);
-    // A refused text leaves its bytes past writeSize, where the next text overwrites them.
-    if (size <= 0 || usedDefault) return false;
-    writeSize += static_cast<std::size_t>(size);
+    pendingSize += count;
     return true;
 }
 
 bool DictionaryFileBase::Flush()
 {
+    return ConvertPending() && WriteConverted();
+}
+
+bool DictionaryFileBase::ConvertPending()
+{
     if (writeFailed) return false;
-    if (writeSize == 0) return true;
-    const DWORD size = static_cast<DWORD>(writeSize);
-    writeSize = 0;
+    if (pendingSize == 0) return true;
+    // Room for any units of this number, whatever they convert to.
+    if (convertedCapacity - convertedSize < pendingSize * MaxBytesPerUnit && !WriteConverted()) {
+        return false;
+    }
+    char* const out = converted.get() + convertedSize;
+    const Target target = TargetOf(encoding);
+    if (target == Target::Units) {
+        // wchar_t is UTF-16LE on Windows: raw units are their own bytes.
+        std::memcpy(out, pending.get(), pendingSize * sizeof(wchar_t));
+        convertedSize += pendingSize * sizeof(wchar_t);
+        pendingSize = 0;
+        return true;
+    }
+    // Every unit here was found to have an exact character: the plain conversion gives each
+    // the bytes an exact one would, without WC_NO_BEST_FIT_CHARS and the used-default flag,
+    // which make Wine take a path several times slower.
+    const int size =
+        WideCharToMultiByte(target == Target::Utf8 ? CP_UTF8 : CP_ACP,
+                            target == Target::Utf8 ? WC_ERR_INVALID_CHARS : 0, pending.get(),
+                            static_cast<int>(pendingSize), out,
+                            static_cast<int>(convertedCapacity - convertedSize), nullptr, nullptr);
+    if (size <= 0) {
+        // Lines accepted and then lost: the file must not pass for whole.
+        writeFailed = true;
+        return false;
+    }
+    convertedSize += static_cast<std::size_t>(size);
+    pendingSize = 0;
+    return true;
+}
+
+bool DictionaryFileBase::WriteConverted()
+{
+    if (writeFailed) return false;
+    if (convertedSize == 0) return true;
+    const DWORD size = static_cast<DWORD>(convertedSize);
+    convertedSize = 0;
     LARGE_INTEGER blockStart{};
     const bool positionKnown =
         SetFilePointerEx(file.get(), LARGE_INTEGER{}, &blockStart, FILE_CURRENT) != FALSE;
     DWORD written = 0;
-    if (WriteFile(file.get(), writeBuffer.get(), size, &written, nullptr) && written == size) {
+    if (WriteFile(file.get(), converted.get(), size, &written, nullptr) && written == size) {
         return true;
     }
     // A full disk writes what fits and fails. A line cut there, and the next glued to it,

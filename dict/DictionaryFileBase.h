@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "dict/DictionaryEntry.h"
 #include "dict/TempDirectory.h"
@@ -56,6 +58,10 @@ protected:
     // does not fit.
     void ComposePath(const wchar_t* fileName);
     void SetEncoding(TextEncoding value) { encoding = value; }
+    // What DictionaryFileBase::WriteText does with the text that the pieces make one after
+    // the other, without that text being made first: for a class whose WriteText is the
+    // base's own.
+    bool WriteTextPieces(std::initializer_list<std::wstring_view> pieces);
 
 private:
     bool Load(const wchar_t* filePath);
@@ -64,9 +70,14 @@ private:
     // failed export, when the text or its decoded size is too large to be held.
     bool DecodeUtf8Content();
     std::uint32_t UnitCount() const { return contentSize / 2; }
-    // Makes room for size more bytes in the write buffer, writing out what it holds when
+    // Makes room for count more units in the pending block, writing out what it holds when
     // they would not fit. False when the file has failed or the room can't be had.
-    bool MakeWriteRoom(std::size_t size);
+    bool MakePendingRoom(std::size_t count);
+    // Converts the pending units into the converted block, writing the block out first when
+    // they might not fit. False when the file has failed.
+    bool ConvertPending();
+    // Writes out the converted block; see Flush for a write that fails.
+    bool WriteConverted();
     wchar_t UnitAt(std::uint32_t index) const;
 
     wchar_t path[PathCapacity] = {};
@@ -84,11 +95,15 @@ private:
     std::wstring pinyinScratch;
     std::wstring wordScratch;
 
-    // Texts are converted straight into this buffer and written in blocks of it: one
-    // WriteFile per line would cost more than all the rest of a transfer.
-    std::unique_ptr<char[]> writeBuffer;
-    std::size_t writeCapacity = 0;
-    std::size_t writeSize = 0;
+    // Accepted texts wait here as they are, are converted a batch at a time into a block in
+    // the file's encoding, and the block is written when it is full: one conversion call and
+    // one WriteFile for many lines cost a fraction of one per line.
+    std::unique_ptr<wchar_t[]> pending;
+    std::size_t pendingCapacity = 0;  // units
+    std::size_t pendingSize = 0;
+    std::unique_ptr<char[]> converted;  // room for three bytes for each unit pending at least
+    std::size_t convertedCapacity = 0;
+    std::size_t convertedSize = 0;
     bool writeFailed = false;
 };
 

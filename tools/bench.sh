@@ -53,9 +53,9 @@ fresh process under Wine, with the ANSI code page 936.
 $table
 
 - **Engine**: the transfer's own path from the finished export to the finished import file:
-  the whole file read at once, every line parsed and filtered, every accepted entry converted
-  to code page 936 into the write buffer, written in blocks, the last block included. The
-  IME's import is not included.
+  the whole file read at once, every line parsed and filtered, every accepted entry checked
+  against code page 936 and converted with the others of its block, written in blocks, the
+  last block included. The IME's import is not included.
 - **Bound**: one read of the whole export, one conversion of all its text, one write.
 - **Read and parse only**: the engine's path without writing anything.
 - **Peak working set**: \`GetProcessMemoryInfo\` at the end of an engine run; **idle** is the

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/app/TransferFixture.h"
+#include "tests/hardening/FaultScene.h"
 #include "tests/support/PrefixInstall.h"
 
 namespace {
@@ -186,6 +187,50 @@ TEST_F(TransformEndToEnd, ImportThatFailsIsReportedAsFailure)
         EXPECT_TRUE(RunJob());
     }
     EXPECT_EQ("", printed);
+}
+
+// Windows' "use Unicode UTF-8 for worldwide language support" makes the ANSI code page UTF-8,
+// which holds every character: only a lone surrogate, which is no character, keeps its entry
+// out, and the entries refused for what they are stay refused. The real program runs in a
+// process of its own, since a process's ANSI code page is fixed at its start.
+TEST_F(TransformEndToEnd, UnderTheUtf8AnsiCodePageEveryCharacterArrivesInUtf8)
+{
+    struct Line {
+        const wchar_t* text;
+        const wchar_t* imported;  // null when the entry must be refused
+    };
+    const Line lines[] = {
+        {L";\x641C\x72D7\x7528\x6237\x8BCD\x5E93 export", nullptr},
+        {L"'ni'hao \x4F60\x597D", L"\x4F60\x597D\t1\tni hao"},
+        {L"'han'guo \xD55C\xAD6D", L"\xD55C\xAD6D\t1\than guo"},  // Hangul: not in 936
+        {L"'gao \x9AD8\xD800", nullptr},                          // a lone high surrogate
+        {L"'zi'zi \xD840\xDC00\xD840\xDC00", L"\xD840\xDC00\xD840\xDC00\t1\tzi zi"},
+        {L"'di'di \xDC00\x4F4E", nullptr},         // a lone low surrogate
+        {L"'fan'le \x53CD\xDC00\xD800", nullptr},  // a pair the wrong way round
+        {L"'de \x7684", nullptr},                  // one character
+        {L"'T'xu T\x6064", nullptr},               // an ASCII letter
+        {L"'zhi'biao \x5236\t\x8868", nullptr},    // a TAB would break the line
+        {L"'a \x554A\x554A", nullptr},             // a one-unit reading
+        {L"'ou'yuan \x20AC\x00E9\x0101\x0416", L"\x20AC\x00E9\x0101\x0416\t1\tou yuan"},
+        {L"'zai'jian \x518D\x89C1", L"\x518D\x89C1\t1\tzai jian"},
+    };
+    std::vector<std::wstring> exportLines;
+    std::wstring expected;
+    for (const Line& line : lines) {
+        exportLines.push_back(line.text);
+        if (line.imported != nullptr) expected += std::wstring(line.imported) + L"\r\n";
+    }
+    temp.reset();
+    hardening::FaultScene scene;
+    scene.Sogou().SetExportLines(exportLines);
+    // As Windows' option gives it: a locale without an ANSI code page of its own makes Wine
+    // take 65001; LANG keeps the user locale Chinese, and FC_LANG keeps Chinese fonts.
+    scene.UseUnixLocale("LC_CTYPE=hi_IN.UTF-8 LANG=zh_CN.UTF-8 FC_LANG=zh-cn");
+    const hardening::RunResult result = scene.Run();
+    EXPECT_STREQ(hardening::SeenName(hardening::Seen::Success), hardening::SeenName(result.seen));
+    EXPECT_TRUE(result.exitedWithZero);
+    EXPECT_TRUE(hardening::SameBytes(testsupport::Utf8Bytes(expected), result.imported));
+    EXPECT_TRUE(result.leftInTemp.empty());
 }
 
 TEST_F(TransformEndToEnd, DestinationThatCannotBeMadeStillRemovesTheExport)

@@ -1,9 +1,12 @@
 #include "dict/DictionaryFileBase.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <climits>
 
+#include "dict/AnsiExactUnits.h"
 #include "tests/dict/FixtureFile.h"
 #include "tests/support/PrefixInstall.h"
 #include "tests/support/ProcessTempDirectory.h"
@@ -182,6 +185,34 @@ TEST(DictionaryFile, AnsiRefusesTextTheCodePageCannotHoldExactly)
     EXPECT_FALSE(file.WriteText(L"\xD840"));
     EXPECT_TRUE(file.Flush());
     EXPECT_EQ("\xC4\xE3\xBA\xC3", testsupport::ReadFileBytes(temp.Directory() + L"fixture.tmp"));
+}
+
+// The writer decides a text's refusal unit by unit from this table: it must say what one
+// exact conversion of each unit on its own says, for every unit.
+TEST(DictionaryFile, AnsiExactUnitsAgreeWithAnExactConversionOfEachUnit)
+{
+    ASSERT_EQ(936u, GetACP());
+    const AnsiExactUnits& table = AnsiExactUnits::System();
+    unsigned exactCount = 0;
+    unsigned disagreements = 0;
+    for (unsigned value = 0; value <= 0xFFFF; ++value) {
+        const wchar_t unit = static_cast<wchar_t>(value);
+        char bytes[8];
+        BOOL usedDefault = FALSE;
+        const bool exact = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &unit, 1, bytes,
+                                               sizeof(bytes), nullptr, &usedDefault) > 0 &&
+                           !usedDefault;
+        exactCount += exact ? 1 : 0;
+        if (exact != table.HoldsExactly(unit) && ++disagreements <= 10) {
+            ADD_FAILURE() << "U+" << std::hex << value << ": one conversion says "
+                          << (exact ? "exact" : "not exact");
+        }
+    }
+    EXPECT_EQ(0u, disagreements);
+    // Code page 936 holds ASCII and over twenty thousand characters; surrogates it does not.
+    EXPECT_GT(exactCount, 20000u);
+    EXPECT_TRUE(table.HoldsExactly(L'?'));
+    EXPECT_FALSE(table.HoldsExactly(L'\xD840'));
 }
 
 TEST(DictionaryFile, Utf8RefusesALoneSurrogateInsteadOfReplacingIt)

@@ -86,8 +86,10 @@ RunResult FaultScene::Run(DWORD outcomeTimeoutMs, const std::wstring& programPat
     RunResult result;
     {
         gui::Program program;
-        const bool started =
-            program.Start(programPath.empty() ? gui::BuildPath(L"lexiferry.exe") : programPath);
+        const std::wstring path =
+            programPath.empty() ? gui::BuildPath(L"lexiferry.exe") : programPath;
+        const bool started = unixLocale.empty() ? program.Start(path)
+                                                : program.StartWithUnixLocale(path, unixLocale);
         EXPECT_TRUE(started) << "cannot start the program: error " << GetLastError();
         const HWND main = program.WaitForMainWindow();
         EXPECT_NE(nullptr, main) << "the window did not open";

@@ -51,6 +51,9 @@ public:
     void InstallSogou(const std::wstring& root,
                       testsupport::RegistryView view = testsupport::RegistryView::Bits32);
     void RemoveKestrix() { kestrix.reset(); }
+    // Later runs start the program in a Unix locale of its own (see
+    // gui::Program::StartWithUnixLocale).
+    void UseUnixLocale(std::string variables) { unixLocale = std::move(variables); }
     // Registry values of HKLM\SOFTWARE\sogouinput as they are stored, of any type and size.
     void SetSogouValue(const wchar_t* name, DWORD type, const void* data, DWORD size) const;
     void SetSogouString(const wchar_t* name, const std::wstring& text, bool withNul = true,
@@ -72,6 +75,7 @@ private:
     std::unique_ptr<testsupport::TempDirectoryOverride> temp;
     std::unique_ptr<testsupport::SogouToolInstall> sogou;
     std::unique_ptr<testsupport::KestrixImeInstall> kestrix;
+    std::string unixLocale;
 };
 
 // The files in a directory (not its sub-directories); empty when it does not exist.

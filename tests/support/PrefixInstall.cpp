@@ -131,17 +131,31 @@ std::string Utf16Export(const std::vector<std::wstring>& lines)
     return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
-std::string AnsiBytes(const std::wstring& text)
+namespace {
+
+std::string EncodedBytes(UINT codePage, const std::wstring& text)
 {
     if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+    const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()),
                                          nullptr, 0, nullptr, nullptr);
     std::string bytes(size > 0 ? size : 0, '\0');
     if (size > 0) {
-        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+        WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
                             size, nullptr, nullptr);
     }
     return bytes;
+}
+
+}  // namespace
+
+std::string AnsiBytes(const std::wstring& text)
+{
+    return EncodedBytes(CP_ACP, text);
+}
+
+std::string Utf8Bytes(const std::wstring& text)
+{
+    return EncodedBytes(CP_UTF8, text);
 }
 
 SogouToolInstall::SogouToolInstall(std::wstring root, std::wstring version, RegistryView view)

@@ -56,6 +56,7 @@ bool CreateDirectoryPath(const std::wstring& directory);
 std::string Utf16Export(const std::vector<std::wstring>& lines);
 // The text in the ANSI code page (936 in the test prefix).
 std::string AnsiBytes(const std::wstring& text);
+std::string Utf8Bytes(const std::wstring& text);
 
 // The two views of HKLM\SOFTWARE on 64-bit Windows: a 32-bit program's writes land in the
 // first (SOFTWARE\Wow6432Node), a 64-bit program's in the second.

@@ -7,44 +7,11 @@
 #include <cstdlib>
 
 #include "tests/support/PrefixInstall.h"
+#include "tests/support/UnixSide.h"
 
 namespace testsupport {
 
 namespace {
-
-// Wine's own conversions between Windows and Unix paths (kernel32 exports them under Wine
-// only). Empty when they are missing or the path has no counterpart.
-std::string UnixPath(const std::wstring& windowsPath)
-{
-    using ToUnix = char*(CDECL*)(const wchar_t*);
-    const auto convert = reinterpret_cast<ToUnix>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    char* converted = convert ? convert(windowsPath.c_str()) : nullptr;
-    if (converted == nullptr) return {};
-    std::string path = converted;
-    HeapFree(GetProcessHeap(), 0, converted);
-    return path;
-}
-
-std::wstring WindowsPath(const std::string& unixPath)
-{
-    using ToWindows = wchar_t*(CDECL*)(const char*);
-    const auto convert = reinterpret_cast<ToWindows>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
-    wchar_t* converted = convert ? convert(unixPath.c_str()) : nullptr;
-    if (converted == nullptr) return {};
-    std::wstring path = converted;
-    HeapFree(GetProcessHeap(), 0, converted);
-    return path;
-}
-
-// One argument for sh, quoted so that spaces and other characters stay literal.
-std::string ShellQuoted(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
 
 std::uint64_t TotalBytes(const std::wstring& directory)
 {
@@ -127,28 +94,14 @@ int SmallDisk::RunUnixCommand(const std::string& command)
     DeleteFileW(errorPath.c_str());
     const std::string status = UnixPath(statusPath);
     const std::string errors = UnixPath(errorPath);
-    const std::wstring shell = WindowsPath("/bin/sh");
-    if (status.empty() || errors.empty() || shell.empty()) {
+    if (status.empty() || errors.empty()) {
         problem_ = "no path conversion between Windows and Unix: not running under Wine?";
         return -1;
     }
     const std::string script = "PATH=/usr/sbin:/usr/bin:/sbin:/bin; (" + command + ") 2>" +
                                ShellQuoted(errors) + "; echo $? >" + ShellQuoted(status + ".part") +
                                "; mv " + ShellQuoted(status + ".part") + " " + ShellQuoted(status);
-    std::wstring commandLine = L"sh -c \"";
-    for (char c : script) commandLine += static_cast<wchar_t>(static_cast<unsigned char>(c));
-    commandLine += L"\"";
-
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(shell.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-        problem_ = "cannot start /bin/sh: error " + std::to_string(GetLastError());
-        return -1;
-    }
-    if (process.hProcess != nullptr) CloseHandle(process.hProcess);
-    if (process.hThread != nullptr) CloseHandle(process.hThread);
+    if (!StartUnixShell(script, problem_)) return -1;
 
     for (int i = 0; i < 200 && !FileExists(statusPath); ++i) Sleep(50);
     const std::string result = ReadFileBytes(statusPath);

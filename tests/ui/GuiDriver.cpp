@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "tests/support/PrefixInstall.h"
+#include "tests/support/UnixSide.h"
 
 namespace gui {
 
@@ -133,7 +134,7 @@ bool Program::Start(const std::wstring& programPath)
 namespace {
 
 struct MainWindowSearch {
-    DWORD id;
+    DWORD id;  // 0: of any process
     HWND found;
 };
 
@@ -145,7 +146,8 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM lParam)
     ::GetWindowThreadProcessId(window, &owner);
     wchar_t title[32] = {};
     ::GetWindowTextW(window, title, 32);
-    if (owner == search->id && ::IsWindowVisible(window) && std::wstring(title) == L"Lexiferry") {
+    if ((search->id == 0 || owner == search->id) && ::IsWindowVisible(window) &&
+        std::wstring(title) == L"Lexiferry") {
         search->found = window;
         return FALSE;
     }
@@ -167,6 +169,31 @@ HWND Program::WaitForMainWindow(DWORD timeoutMs)
         ::Sleep(50);
     }
     return nullptr;
+}
+
+bool Program::StartWithUnixLocale(const std::wstring& programPath, const std::string& variables)
+{
+    const std::string program = testsupport::UnixPath(programPath);
+    if (program.empty()) return false;
+    // exec: nothing of the shell outlives the program. Its output goes nowhere: a native
+    // process holding CTest's pipe would keep CTest waiting. Wine's loader and prefix are the
+    // ones this test runs under.
+    const std::string script = "exec env -u LC_ALL " + variables + " \"$LEXIFERRY_WINE\" " +
+                               testsupport::ShellQuoted(program) + " </dev/null >/dev/null 2>&1";
+    std::string problem;
+    if (!testsupport::StartUnixShell(script, problem)) return false;
+    for (DWORD waited = 0; waited <= 20000; waited += 50) {
+        MainWindowSearch search{0, nullptr};
+        ::EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr) {
+            ::GetWindowThreadProcessId(search.found, &id_);
+            process_.reset(::OpenProcess(
+                PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id_));
+            return static_cast<bool>(process_);
+        }
+        ::Sleep(50);
+    }
+    return false;
 }
 
 bool Program::WaitForExit(DWORD timeoutMs, DWORD& exitCode)

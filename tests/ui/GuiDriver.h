@@ -37,6 +37,11 @@ public:
     // The lexiferry.exe built with the tests, or the copy at a given path.
     bool Start() { return Start(BuildPath(L"lexiferry.exe")); }
     bool Start(const std::wstring& programPath);
+    // Starts it through the Unix side with Unix environment variables of its own (NAME=value
+    // words for env), LC_ALL taken away: a program started with CreateProcessW under Wine gets
+    // this process's Unix locale, whatever its Windows environment says, and Wine derives the
+    // ANSI code page from that locale. The process is then found by its main window.
+    bool StartWithUnixLocale(const std::wstring& programPath, const std::string& variables);
     // The visible top-level window titled "Lexiferry" of this process, waiting for it.
     HWND WaitForMainWindow(DWORD timeoutMs = 10000);
     // True and the exit code when the process ended in time.
