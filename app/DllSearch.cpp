@@ -20,13 +20,9 @@ SetDefaultDllDirectoriesFunction FindSetDefaultDllDirectories()
 }
 
 // The LOAD_LIBRARY_SEARCH_* flags of LoadLibraryExW came with the same update as the function
-// and are refused without it (ERROR_INVALID_PARAMETER). Set once on the UI thread before any
-// other thread exists; until then, taken from what Windows has.
-bool& SearchFlagsUsable()
-{
-    static bool usable = FindSetDefaultDllDirectories() != nullptr;
-    return usable;
-}
+// and are refused without it (ERROR_INVALID_PARAMETER): used only once the restriction has
+// been made. Set once on the UI thread before any other thread exists.
+bool searchRestricted = false;
 
 }  // namespace
 
@@ -37,16 +33,16 @@ void RestrictToSystemDirectory()
 
 void RestrictToSystemDirectory(SetDefaultDllDirectoriesFunction setDefaultDllDirectories)
 {
-    SearchFlagsUsable() = setDefaultDllDirectories != nullptr &&
-                          setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
+    searchRestricted = setDefaultDllDirectories != nullptr &&
+                       setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32) != FALSE;
     // An empty DLL directory takes the current directory out of the search order, on every
     // Windows since XP SP1.
-    if (!SearchFlagsUsable()) ::SetDllDirectoryW(L"");
+    if (!searchRestricted) ::SetDllDirectoryW(L"");
 }
 
 HMODULE LoadFromSystemDirectory(const wchar_t* fileName)
 {
-    if (SearchFlagsUsable()) {
+    if (searchRestricted) {
         return ::LoadLibraryExW(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     }
     wchar_t directory[MAX_PATH] = {};

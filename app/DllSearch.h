@@ -19,9 +19,9 @@ void RestrictToSystemDirectory();
 // tests give one: Wine always has the function, so they can't otherwise reach the fallback.
 void RestrictToSystemDirectory(SetDefaultDllDirectoriesFunction setDefaultDllDirectories);
 
-// The system's DLL of that file name, or null: by the restricted search where Windows has it,
-// elsewhere by its full path in the system directory (with its own dependencies looked up
-// there first).
+// The system's DLL of that file name, or null: by the restricted search once it has been
+// made, otherwise by its full path in the system directory (with its own dependencies looked
+// up there first).
 HMODULE LoadFromSystemDirectory(const wchar_t* fileName);
 
 }  // namespace dllsearch

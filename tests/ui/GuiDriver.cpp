@@ -154,16 +154,22 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM lParam)
     return TRUE;
 }
 
+// The visible top-level window titled "Lexiferry" of the process, or of any process for 0.
+HWND VisibleMainWindow(DWORD id)
+{
+    MainWindowSearch search{id, nullptr};
+    ::EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 }  // namespace
 
 HWND Program::WaitForMainWindow(DWORD timeoutMs)
 {
     for (DWORD waited = 0; waited <= timeoutMs; waited += 50) {
-        MainWindowSearch search{id_, nullptr};
-        ::EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) {
+        if (const HWND found = VisibleMainWindow(id_)) {
             Settle(200);
-            return search.found;
+            return found;
         }
         if (!Running()) return nullptr;
         ::Sleep(50);
@@ -183,10 +189,8 @@ bool Program::StartWithUnixLocale(const std::wstring& programPath, const std::st
     std::string problem;
     if (!testsupport::StartUnixShell(script, problem)) return false;
     for (DWORD waited = 0; waited <= 20000; waited += 50) {
-        MainWindowSearch search{0, nullptr};
-        ::EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) {
-            ::GetWindowThreadProcessId(search.found, &id_);
+        if (const HWND found = VisibleMainWindow(0)) {
+            ::GetWindowThreadProcessId(found, &id_);
             process_.reset(::OpenProcess(
                 PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id_));
             return static_cast<bool>(process_);
