@@ -3,7 +3,8 @@
 # prepares a demonstration Wine prefix (never the test prefix, never your own) with the two
 # stand-ins for the Sogou export tool and the Kestrix IME plus the QQ and Microsoft layouts,
 # and starts lexiferry.exe on your display, or on a virtual one when there is none. When the
-# window closes it prints what the stand-in Kestrix IME received.   Usage: tools/demo.sh
+# window closes it prints what the stand-in Kestrix IME received. On a machine that cannot run
+# 32-bit programs (tools/widths.sh) it shows the 64-bit program instead.   Usage: tools/demo.sh
 set -euo pipefail
 export LEXIFERRY_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${LEXIFERRY_BUILD_DIR:-$LEXIFERRY_ROOT/build}
@@ -18,13 +19,25 @@ lexiferry_session "$prefix" own
 
 wine_cmd() { (cd / && "$LEXIFERRY_WINE" "$@") </dev/null >/dev/null 2>&1; }
 
+# The program users take is the 32-bit one; where no 32-bit program runs, its 64-bit twin, with
+# the 64-bit stand-ins.
+windows=$prefix/drive_c/windows
+if [ "$LEXIFERRY_RUNS_32BIT" = yes ]; then
+  program_tree=$build
+  ime_directory=$windows/syswow64
+else
+  echo "Showing the 64-bit Lexiferry: $LEXIFERRY_NO_32BIT_WHY."
+  program_tree=$build-x64
+  ime_directory=$windows/system32
+fi
+
 # The Sogou installation: its key, and the stand-in export tool, which writes the sample
 # user dictionary (UTF-16LE with a byte-order mark and CR LF, as the real tool does).
 sogou_root='C:\Program Files (x86)\SogouInput'
 sogou_version=12.3.0.4567
 tool_dir=$prefix/drive_c/Program\ Files\ \(x86\)/SogouInput/$sogou_version
 mkdir -p "$tool_dir"
-cp "$build/standins/sgtool.exe" "$tool_dir/sgtool.exe"
+cp "$program_tree/standins/sgtool.exe" "$tool_dir/sgtool.exe"
 { printf '\xff\xfe'; sed 's/$/\r/' "$sample" | iconv -f UTF-8 -t UTF-16LE; } >"$tool_dir/sgtool.out"
 # A moment of export time, so the progress sentence can be seen.
 printf '[sgtool]\r\ndelayMs=1500\r\n' >"$tool_dir/sgtool.ini"
@@ -33,13 +46,13 @@ wine_cmd reg add 'HKLM\SOFTWARE\sogouinput' /ve /d "$sogou_root" /f /reg:32
 wine_cmd reg add 'HKLM\SOFTWARE\sogouinput' /v version /d "$sogou_version" /f /reg:32
 
 # The stand-in Kestrix IME, which records what its import escape receives, in both widths as
-# a real IME installs itself: the 32-bit lexiferry.exe loads the one in syswow64.
-windows=$prefix/drive_c/windows
-cp "$build/standins/KestrixPinyin2.ime" "$windows/syswow64/KestrixPinyin2.ime"
+# a real IME installs itself (the 32-bit lexiferry.exe loads the one in syswow64), or only in
+# system32 where the prefix has no 32-bit half.
 cp "$build-x64/standins/KestrixPinyin2.ime" "$windows/system32/KestrixPinyin2.ime"
-for dir in "$windows/syswow64" "$windows/system32"; do
-  rm -f "$dir/KestrixPinyin2.dic" "$dir/KestrixPinyin2.calls" "$dir/KestrixPinyin2.ini"
-done
+[ "$LEXIFERRY_RUNS_32BIT" = no ] ||
+  cp "$build/standins/KestrixPinyin2.ime" "$windows/syswow64/KestrixPinyin2.ime"
+rm -f "$ime_directory/KestrixPinyin2.dic" "$ime_directory/KestrixPinyin2.calls" \
+      "$ime_directory/KestrixPinyin2.ini"
 
 # Four pinyin layouts, so all four boxes show: QQ, Sogou, Microsoft, Kestrix.
 layouts='HKLM\SYSTEM\CurrentControlSet\Control\Keyboard Layouts'
@@ -77,14 +90,14 @@ autopilot() {
 }
 
 echo "Starting Lexiferry on display $DISPLAY. Press 立即同步, then 确定 to close the window."
-"$LEXIFERRY_WINE" "$build/lexiferry.exe" </dev/null >/dev/null 2>&1 &
+"$LEXIFERRY_WINE" "$program_tree/lexiferry.exe" </dev/null >/dev/null 2>&1 &
 program=$!
 if [ -n "${LEXIFERRY_XVFB_PID:-}" ]; then autopilot; fi
 status=0
 wait "$program" || status=$?
 echo "Lexiferry ended with exit code $status."
 
-received=$windows/syswow64/KestrixPinyin2.dic
+received=$ime_directory/KestrixPinyin2.dic
 if [ ! -s "$received" ]; then
   echo "The stand-in Kestrix IME received nothing (no sync was made, or it failed)."
   exit 0

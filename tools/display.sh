@@ -1,6 +1,7 @@
 # Sourced: starts a private virtual display and a fresh Wine server for a prefix, and ends
-# both when the calling script exits. Never ends processes by name: other prefixes and
-# displays may be running on this machine.
+# both when the calling script exits; then asks whether 32-bit programs run here
+# (tools/widths.sh). Never ends processes by name: other prefixes and displays may be running
+# on this machine.
 
 # lexiferry_session PREFIX [use-own-display]
 lexiferry_session() {
@@ -23,6 +24,8 @@ lexiferry_session() {
   trap lexiferry_session_end EXIT
   # The display must be chosen before Wine's services start.
   lexiferry_wine_ready
+  source "$LEXIFERRY_ROOT/tools/widths.sh"
+  lexiferry_ask_32bit
 }
 
 lexiferry_session_end() {

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "tests/support/EnvironmentOverride.h"
 #include "win/UniqueHandles.h"
 
 namespace testsupport {
@@ -68,6 +69,12 @@ std::wstring OtherWidthSystemDirectory()
     } else {
         return DirectoryFrom(GetWindowsDirectoryW) + L"Sysnative\\";
     }
+}
+
+// Where the stand-in IME at imePath records what its escape received.
+std::wstring RecordBeside(const std::wstring& imePath, const wchar_t* extension)
+{
+    return imePath.substr(0, imePath.find_last_of(L'.')) + extension;
 }
 
 }  // namespace
@@ -255,6 +262,9 @@ KestrixImeInstall::KestrixImeInstall(std::wstring layoutKey, std::wstring imeFil
     EXPECT_TRUE(copied || FileExists(installedPath_)) << "KestrixPinyin2.ime stand-in missing";
     const std::wstring otherWidth = BuildTreePath(L"LEXIFERRY_TEST_PEER_BINARY_DIR", L"standins\\");
     if (!otherWidth.empty()) {
+        otherWidthMissing_ = EnvironmentVariable(L"LEXIFERRY_TEST_PEER_UNRUNNABLE");
+    }
+    if (!otherWidth.empty() && otherWidthMissing_.empty()) {
         otherWidthPath_ = OtherWidthSystemDirectory() + imeFile_;
         EXPECT_TRUE(CopyFileW((otherWidth + L"KestrixPinyin2.ime").c_str(), otherWidthPath_.c_str(),
                               FALSE) ||
@@ -274,13 +284,27 @@ KestrixImeInstall::~KestrixImeInstall()
     DeleteFileW(RecordPath(L".calls").c_str());
     DeleteFileW(RecordPath(L".ini").c_str());
     DeleteFileW(installedPath_.c_str());  // fails while loaded; unreachable without its layout
-    if (!otherWidthPath_.empty()) DeleteFileW(otherWidthPath_.c_str());
+    if (!otherWidthPath_.empty()) {
+        DeleteFileW(RecordBeside(otherWidthPath_, L".dic").c_str());
+        DeleteFileW(otherWidthPath_.c_str());
+    }
 }
 
 std::wstring KestrixImeInstall::RecordPath(const wchar_t* extension) const
 {
-    const size_t dot = installedPath_.find_last_of(L'.');
-    return installedPath_.substr(0, dot) + extension;
+    return RecordBeside(installedPath_, extension);
+}
+
+std::string KestrixImeInstall::WhyNoOtherWidth() const
+{
+    if (OtherWidthInstalled()) return {};
+    if (!otherWidthMissing_.empty()) return Utf8Bytes(otherWidthMissing_);
+    return "no build tree of the other width given (LEXIFERRY_TEST_PEER_BINARY_DIR)";
+}
+
+std::string KestrixImeInstall::OtherWidthReceivedBytes() const
+{
+    return OtherWidthInstalled() ? ReadFileBytes(RecordBeside(otherWidthPath_, L".dic")) : "";
 }
 
 void KestrixImeInstall::SetRefuse(bool refuse) const

@@ -16,6 +16,8 @@
 //     width, and the stand-in of the other width (from the build tree of that width, when
 //     there is one: LEXIFERRY_TEST_PEER_BINARY_DIR) to the other system directory, as a real IME
 //     installs itself; it adds the keyboard layout key E0F00804 whose "Ime File" names it.
+//     Where the other width cannot run (LEXIFERRY_TEST_PEER_UNRUNNABLE gives the reason),
+//     it installs only its own; a test that needs both skips that part (WhyNoOtherWidth).
 //     ReceivedBytes() is everything escape 0x800 has read from the files it was handed;
 //     ReceivedPaths() the paths it was handed; SetRefuse(true) makes the escape answer 0.
 //   * TempDirectoryOverride points HKCU\Environment TEMP/TMP and this process's TEMP/TMP
@@ -110,6 +112,12 @@ public:
     void SetRefuse(bool refuse) const;
     std::string ReceivedBytes() const;
     std::vector<std::wstring> ReceivedPaths() const;
+    // Whether the other width's stand-in lies in the other system directory, as a 64-bit
+    // Windows has it; if not, why, for the test that must skip what needs it.
+    bool OtherWidthInstalled() const { return !otherWidthPath_.empty(); }
+    std::string WhyNoOtherWidth() const;
+    // What the other width's stand-in received: nothing, unless its program was ours.
+    std::string OtherWidthReceivedBytes() const;
 
 private:
     std::wstring RecordPath(const wchar_t* extension) const;
@@ -117,7 +125,8 @@ private:
     std::wstring layoutKey_;
     std::wstring imeFile_;
     std::wstring installedPath_;
-    std::wstring otherWidthPath_;  // empty without a build tree of the other width
+    std::wstring otherWidthPath_;     // empty without a build tree of the other width
+    std::wstring otherWidthMissing_;  // why the other width could not be installed
 };
 
 class TempDirectoryOverride {
