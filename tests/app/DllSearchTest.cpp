@@ -2,7 +2,7 @@
 // KB2533623). Wine always has the function, so the fallback is reached only through the seam
 // that hands the restriction no function; it runs in this test's own process, which then
 // stands for the program.
-#include "app/DllSearch.h"
+#include "win/DllSearch.h"
 
 #include <gtest/gtest.h>
 
