@@ -1,20 +1,24 @@
 // The program's entry: one copy at a time, one window, one worker for the transfer.
 #include <windows.h>
 
-#include "app/DllSearch.h"
 #include "app/TransformQueue.h"
 #include "ime/IMECatalogue.h"
 #include "res/WindowTexts.h"
 #include "ui/MainWnd.h"
+#include "win/DllSearch.h"
 #include "win/UniqueHandles.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
 {
-    // First of all: every DLL loaded by name from here on comes from the system directory,
-    // never from the program's own folder, where a downloaded program shares the Downloads
-    // folder with whatever else landed there, nor from the current directory. The DLLs
-    // imported statically are all ones that Windows loads from the system directory in any
-    // case; comctl32 is loaded later, by the window (ui/CommonControls.h).
+    // First of all, before anything loads a DLL by name. Where Windows can restrict the search
+    // (Windows 8 on, Windows 7 with KB2533623), every DLL loaded by name from here on comes
+    // from the system directory: never from the program's own folder, where a downloaded
+    // program shares the Downloads folder with whatever else landed there, nor from the current
+    // directory. On Windows 7 without that update only the current directory leaves the search
+    // and the program's own folder stays first in it: the program loads comctl32 by its full
+    // path (ui/CommonControls.h), but a DLL that Windows itself loads by name may still be
+    // taken from beside the program. The DLLs imported statically are all ones that Windows
+    // loads from the system directory in any case.
     dllsearch::RestrictToSystemDirectory();
 
     // Owned for the whole run; the last handle's close ends the mutex, so a later copy may

@@ -1,6 +1,6 @@
 #include "ui/CommonControls.h"
 
-#include "app/DllSearch.h"
+#include "win/DllSearch.h"
 
 namespace comctl {
 

@@ -3,7 +3,7 @@
 // directory: imported statically, it would be looked up beside lexiferry.exe first, before
 // the program can restrict the search, and a comctl32.dll that landed in the Downloads folder
 // would run inside Lexiferry. Loaded here, after the search has been restricted, it comes from
-// the system directory (app/DllSearch.h) or not at all. The manifest names no common-controls
+// the system directory (win/DllSearch.h) or not at all. The manifest names no common-controls
 // version, so this is version 5.82, the one the window has always drawn with; the functions
 // below are all in it.
 #pragma once

@@ -1,4 +1,4 @@
-#include "app/DllSearch.h"
+#include "win/DllSearch.h"
 
 #include <string>
 
