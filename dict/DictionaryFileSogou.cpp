@@ -142,9 +142,13 @@ bool DictionaryFileSogou::Export(const wchar_t* path)
     PROCESS_INFORMATION process = {};
     // The tool by its full path: with no application name Windows would search for the
     // command line's first token (beside Lexiferry first, then in the current directory), and
-    // would run whatever it found there under Sogou's name.
+    // would run whatever it found there under Sogou's name. It starts in its own folder, not
+    // in ours: a program looks for the DLLs it loads by name in its current directory too,
+    // and ours is the Downloads folder when Explorer starts Lexiferry from there. The tool is
+    // given only full paths, so it needs no other.
+    const std::wstring toolDirectory = toolPath.substr(0, toolPath.find_last_of(L'\\'));
     if (!CreateProcessW(toolPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
+                        toolDirectory.c_str(), &startup, &process)) {
         return false;
     }
     win::unique_handle processHandle(process.hProcess);

@@ -10,8 +10,8 @@ class DictionaryFileSogou : public DictionaryFileBase {
 public:
     explicit DictionaryFileSogou(DictionaryFileMode fileMode);
 
-    // Runs the export tool into path and waits for it to end. False when the tool can't be
-    // started or ended by a crash; any exit code of its own is accepted.
+    // Runs the export tool, in its own folder, into path and waits for it to end. False when
+    // the tool can't be started or ended by a crash; any exit code of its own is accepted.
     bool Export(const wchar_t* path) override;
     bool Import() override { return true; }
     bool WriteEntry(const DictionaryEntry&) override { return true; }

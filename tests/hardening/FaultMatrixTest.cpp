@@ -71,6 +71,14 @@ std::wstring CopyOfTheProgramIn(const ScratchFolder& downloads)
     return copy;
 }
 
+// The current directory that the stand-in export tool was started in, as it recorded it.
+std::wstring ToolCurrentDirectory(const testsupport::SogouToolInstall& sogou)
+{
+    const std::string bytes = testsupport::ReadFileBytes(sogou.ToolDirectory() + L"sgtool.cwd");
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
+                        bytes.size() / sizeof(wchar_t));
+}
+
 class FaultMatrix : public testing::Test {
 protected:
     void SetUp() override { scene.Sogou().SetExportLines(fixture.exportLines); }
@@ -160,9 +168,10 @@ TEST_F(FaultMatrix, SogouKeyDirectoryStoredExpandableIsExpanded)
               scene.Sogou().ReceivedCommandLine());
 }
 
-// Searched for, a relative tool path is found beside the program first, and an empty
-// directory gives "\<version>\sgtool.exe", the root of the current drive, where any local
-// user may create folders: a working tool planted there must never run.
+// A relative tool path is taken from the current directory, which is the Downloads folder
+// when Explorer starts a downloaded program, and an empty directory gives
+// "\<version>\sgtool.exe", the root of the current drive, where any local user may create
+// folders: a working tool planted there must never run.
 
 TEST_F(FaultMatrix, SogouKeyDirectoryRelativeRunsNoToolBesideTheProgram)
 {
@@ -170,7 +179,10 @@ TEST_F(FaultMatrix, SogouKeyDirectoryRelativeRunsNoToolBesideTheProgram)
     const std::wstring planted = downloads / (L"SogouInput\\" + scene.SogouVersion());
     PlantTool(planted);
     scene.SetSogouString(nullptr, L"SogouInput");
-    const RunResult result = scene.Run(60000, CopyOfTheProgramIn(downloads));
+    const RunResult result = [&] {
+        const CurrentDirectory asExplorerStartsIt(downloads.Path());
+        return scene.Run(60000, CopyOfTheProgramIn(downloads));
+    }();
     ExpectFailed(result);
     EXPECT_FALSE(result.toolRan);
     EXPECT_FALSE(FileExists(planted + L"\\sgtool.cmdline")) << "the tool beside the program ran";
@@ -272,6 +284,21 @@ TEST_F(FaultMatrix, ToolExitingNonZeroAfterItsExportStillTransfers)
     // Its exit code is its own business; the export it wrote is complete.
     scene.Sogou().SetBehaviour({.exitCode = 1});
     ExpectImported(scene.Run(), fixture.expectedImport);
+}
+
+TEST_F(FaultMatrix, ToolStartsInItsOwnFolderNotInTheProgramsCurrentDirectory)
+{
+    // Explorer starts a downloaded program in Downloads, where a DLL that the tool loads by
+    // name would be found if the tool started there too.
+    const ScratchFolder downloads(L"C:\\LexiferryTest\\Downloads");
+    const RunResult result = [&] {
+        const CurrentDirectory asExplorerStartsIt(downloads.Path());
+        return scene.Run(60000, CopyOfTheProgramIn(downloads));
+    }();
+    ExpectImported(result, fixture.expectedImport);
+    const std::wstring toolDirectory = scene.Sogou().ToolDirectory();
+    EXPECT_EQ(toolDirectory.substr(0, toolDirectory.size() - 1),
+              ToolCurrentDirectory(scene.Sogou()));
 }
 
 TEST_F(FaultMatrix, ToolExitingNonZeroWithoutAFile)
