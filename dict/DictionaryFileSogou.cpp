@@ -154,10 +154,17 @@ bool DictionaryFileSogou::Export(const wchar_t* path)
     win::unique_handle processHandle(process.hProcess);
     win::unique_handle threadHandle(process.hThread);
     if (WaitForSingleObject(processHandle.get(), INFINITE) != WAIT_OBJECT_0) return false;
-    // The tool's own exit code says nothing we rely on, but a tool that crashed may have
-    // stopped in the middle of an entry: a cut word must not reach the user's dictionary.
+    // A tool that crashed may have stopped in the middle of an entry: a cut word must not
+    // reach the user's dictionary.
     DWORD exitCode = 0;
-    return GetExitCodeProcess(processHandle.get(), &exitCode) && !EndedByException(exitCode);
+    if (!GetExitCodeProcess(processHandle.get(), &exitCode) || EndedByException(exitCode)) {
+        return false;
+    }
+    // A code of its own says the tool stopped by its choice or was ended from outside
+    // (abort() gives 3, taskkill /F gives 1), possibly in the middle of a write. What it wrote
+    // is taken, all but a last line that no line end closes: that may be a cut word.
+    DropUnterminatedLastLine(exitCode != 0);
+    return true;
 }
 
 ParseLineResult DictionaryFileSogou::ParseLine(const std::wstring& line, std::wstring& pinyin,

@@ -11,7 +11,8 @@ public:
     explicit DictionaryFileSogou(DictionaryFileMode fileMode);
 
     // Runs the export tool, in its own folder, into path and waits for it to end. False when
-    // the tool can't be started or ended by a crash; any exit code of its own is accepted.
+    // the tool can't be started or ended by a crash. Any exit code of its own is accepted, but
+    // after one other than 0 a last line without a line end is not read.
     bool Export(const wchar_t* path) override;
     bool Import() override { return true; }
     bool WriteEntry(const DictionaryEntry&) override { return true; }

@@ -114,6 +114,17 @@ protected:
                               (directory + L"\\sgtool.out").c_str(), FALSE));
     }
 
+    // An export tool that writes "'ni'hao 你好" and stops after 中华人 of the next line's
+    // 中华人民, with the given exit code.
+    void StopInTheLastWord(unsigned exitCode)
+    {
+        const std::string content =
+            testsupport::Utf16Export({L"'ni'hao 你好", L"'zhong'hua'ren'min 中华人民"});
+        scene.Sogou().SetExport(content);
+        const std::size_t cut = content.size() - 3 * sizeof(wchar_t);  // before 民 CR LF
+        scene.Sogou().SetBehaviour({.exitCode = exitCode, .writeLimit = static_cast<int>(cut)});
+    }
+
     const testsupport::TransferFixture& fixture = testsupport::RealisticExport();
     FaultScene scene;
 };
@@ -299,6 +310,20 @@ TEST_F(FaultMatrix, ToolStartsInItsOwnFolderNotInTheProgramsCurrentDirectory)
     const std::wstring toolDirectory = scene.Sogou().ToolDirectory();
     EXPECT_EQ(toolDirectory.substr(0, toolDirectory.size() - 1),
               ToolCurrentDirectory(scene.Sogou()));
+}
+
+TEST_F(FaultMatrix, ToolStoppingInTheMiddleOfAWordWithACodeOfItsOwnLosesOnlyThatWord)
+{
+    // Ended from outside (taskkill /F gives 1): the cut last line has no line end.
+    StopInTheLastWord(1);
+    ExpectImported(scene.Run(), L"你好\t1\tni hao\r\n");
+}
+
+TEST_F(FaultMatrix, ToolEndingWithZeroAfterALastLineWithoutALineEnd)
+{
+    // The tool says it finished: its last line needs no line end.
+    StopInTheLastWord(0);
+    ExpectImported(scene.Run(), L"你好\t1\tni hao\r\n中华人\t1\tzhong hua ren min\r\n");
 }
 
 TEST_F(FaultMatrix, ToolExitingNonZeroWithoutAFile)
