@@ -41,20 +41,28 @@ bool ReadStringValue(HKEY key, const wchar_t* name, std::wstring& value)
     return true;
 }
 
+bool IsSeparator(wchar_t unit)
+{
+    return unit == L'\\' || unit == L'/';
+}
+
 // "X:\..." or "\\server\share...": a path that names one place whatever the current
 // directory and wherever the program lies. Anything else, the empty string included, would
 // be searched for ("\12.3\sgtool.exe" names the root of the current drive, where any local
-// user may create folders).
+// user may create folders). Windows reads '/' as '\' in every place of these forms, so
+// "C:/Program Files (x86)/SogouInput" and "//server/share" are absolute as well.
 bool IsAbsoluteDirectory(const std::wstring& directory)
 {
-    if (directory.size() >= 3 && directory[1] == L':' && directory[2] == L'\\') {
+    if (directory.size() >= 3 && directory[1] == L':' && IsSeparator(directory[2])) {
         const wchar_t drive = directory[0];
         return (drive >= L'A' && drive <= L'Z') || (drive >= L'a' && drive <= L'z');
     }
-    if (directory.size() < 5 || directory.compare(0, 2, L"\\\\") != 0) return false;
-    const std::size_t shareStart = directory.find(L'\\', 2);
+    if (directory.size() < 5 || !IsSeparator(directory[0]) || !IsSeparator(directory[1])) {
+        return false;
+    }
+    const std::size_t shareStart = directory.find_first_of(L"\\/", 2);
     return shareStart != std::wstring::npos && shareStart > 2 &&
-           shareStart + 1 < directory.size() && directory[shareStart + 1] != L'\\';
+           shareStart + 1 < directory.size() && !IsSeparator(directory[shareStart + 1]);
 }
 
 // Sogou's installer is a 32-bit program: on 64-bit Windows its key lands in the registry's

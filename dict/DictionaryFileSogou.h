@@ -23,6 +23,7 @@ public:
 // The export tool's full path and its command line for exportPath, from the installation
 // recorded under HKEY_LOCAL_MACHINE\SOFTWARE\sogouinput. False when the key or a value is
 // missing, not a string, or does not fit 260 units (expanded, for a REG_EXPAND_SZ value), or
-// when the directory is not absolute ("X:\..." or "\\server\share\...").
+// when the directory is not absolute ("X:\..." or "\\server\share\...", with '/' in any
+// place of '\'). The directory is used as it is stored.
 bool ComposeExportCommandLine(const wchar_t* exportPath, std::wstring& toolPath,
                               std::wstring& commandLine);

@@ -179,6 +179,19 @@ TEST_F(FaultMatrix, SogouKeyDirectoryStoredExpandableIsExpanded)
               scene.Sogou().ReceivedCommandLine());
 }
 
+TEST_F(FaultMatrix, SogouKeyDirectoryWithForwardSlashesIsUsedAsItStands)
+{
+    // Windows reads '/' as '\' and starts programs from such a path.
+    scene.InstallSogou(L"C:\\Program Files (x86)\\SogouInput");
+    scene.Sogou().SetExportLines(fixture.exportLines);
+    scene.SetSogouString(nullptr, L"C:/Program Files (x86)/SogouInput");
+    ExpectImported(scene.Run(), fixture.expectedImport);
+    EXPECT_EQ(L"\"C:/Program Files (x86)/SogouInput\\" + scene.SogouVersion() +
+                  L"\\sgtool.exe\" --appid=userdict --export \"" + scene.Temp().Directory() +
+                  L"sogou.tmp\"",
+              scene.Sogou().ReceivedCommandLine());
+}
+
 // A relative tool path is taken from the current directory, which is the Downloads folder
 // when Explorer starts a downloaded program, and an empty directory gives
 // "\<version>\sgtool.exe", the root of the current drive, where any local user may create
