@@ -189,6 +189,10 @@ bool DictionaryFileBase::ReadLine(std::wstring& line)
     // wchar_t is UTF-16LE on Windows, so the content's bytes are the units.
     const wchar_t* first = reinterpret_cast<const wchar_t*>(content.get()) + readPosition;
     const wchar_t* found = std::wmemchr(first, CarriageReturn, units - readPosition);
+    if (!found && dropUnterminatedLastLine) {
+        readPosition = units;
+        return false;
+    }
     const std::uint32_t end =
         found ? static_cast<std::uint32_t>(found - first) + readPosition : units;
     line.assign(first, end - readPosition);

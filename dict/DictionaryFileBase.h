@@ -33,7 +33,8 @@ public:
     // the end of the content, with the entry left as it was.
     virtual bool ReadEntry(DictionaryEntry& entry);
     virtual bool WriteEntry(const DictionaryEntry& entry) = 0;
-    // The next line without its terminator (CR or CR LF). False when no unit remains.
+    // The next line without its terminator (CR or CR LF). False when no unit remains, and
+    // at a last line without a terminator when such a line is to be dropped (below).
     virtual bool ReadLine(std::wstring& line);
     // Encodes the text as it stands and adds it to what the file writes at its position, in
     // blocks: Flush makes it reach the file. False, with nothing added, when the text can't
@@ -57,6 +58,9 @@ protected:
     // Sets the path to TempDirectory followed by fileName, or leaves it empty when that
     // does not fit.
     void ComposePath(const wchar_t* fileName);
+    // For content whose writer may have stopped in the middle of it: a last line that no line
+    // end closes may be cut, and is then not read.
+    void DropUnterminatedLastLine(bool drop) { dropUnterminatedLastLine = drop; }
     void SetEncoding(TextEncoding value) { encoding = value; }
     // What DictionaryFileBase::WriteText does with the text that the pieces make one after
     // the other, without that text being made first: for a class whose WriteText is the
@@ -85,6 +89,7 @@ private:
     std::unique_ptr<unsigned char[]> content;
     std::uint32_t contentSize = 0;
     std::uint32_t readPosition = 0;
+    bool dropUnterminatedLastLine = false;
     TextEncoding encoding = TextEncoding::Utf16;
     win::unique_hfile file;
     DictionaryFileMode mode;

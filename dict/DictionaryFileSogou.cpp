@@ -41,20 +41,28 @@ bool ReadStringValue(HKEY key, const wchar_t* name, std::wstring& value)
     return true;
 }
 
+bool IsSeparator(wchar_t unit)
+{
+    return unit == L'\\' || unit == L'/';
+}
+
 // "X:\..." or "\\server\share...": a path that names one place whatever the current
 // directory and wherever the program lies. Anything else, the empty string included, would
 // be searched for ("\12.3\sgtool.exe" names the root of the current drive, where any local
-// user may create folders).
+// user may create folders). Windows reads '/' as '\' in every place of these forms, so
+// "C:/Program Files (x86)/SogouInput" and "//server/share" are absolute as well.
 bool IsAbsoluteDirectory(const std::wstring& directory)
 {
-    if (directory.size() >= 3 && directory[1] == L':' && directory[2] == L'\\') {
+    if (directory.size() >= 3 && directory[1] == L':' && IsSeparator(directory[2])) {
         const wchar_t drive = directory[0];
         return (drive >= L'A' && drive <= L'Z') || (drive >= L'a' && drive <= L'z');
     }
-    if (directory.size() < 5 || directory.compare(0, 2, L"\\\\") != 0) return false;
-    const std::size_t shareStart = directory.find(L'\\', 2);
+    if (directory.size() < 5 || !IsSeparator(directory[0]) || !IsSeparator(directory[1])) {
+        return false;
+    }
+    const std::size_t shareStart = directory.find_first_of(L"\\/", 2);
     return shareStart != std::wstring::npos && shareStart > 2 &&
-           shareStart + 1 < directory.size() && directory[shareStart + 1] != L'\\';
+           shareStart + 1 < directory.size() && !IsSeparator(directory[shareStart + 1]);
 }
 
 // Sogou's installer is a 32-bit program: on 64-bit Windows its key lands in the registry's
@@ -142,18 +150,29 @@ bool DictionaryFileSogou::Export(const wchar_t* path)
     PROCESS_INFORMATION process = {};
     // The tool by its full path: with no application name Windows would search for the
     // command line's first token (beside Lexiferry first, then in the current directory), and
-    // would run whatever it found there under Sogou's name.
+    // would run whatever it found there under Sogou's name. It starts in its own folder, not
+    // in ours: a program looks for the DLLs it loads by name in its current directory too,
+    // and ours is the Downloads folder when Explorer starts Lexiferry from there. The tool is
+    // given only full paths, so it needs no other.
+    const std::wstring toolDirectory = toolPath.substr(0, toolPath.find_last_of(L'\\'));
     if (!CreateProcessW(toolPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
+                        toolDirectory.c_str(), &startup, &process)) {
         return false;
     }
     win::unique_handle processHandle(process.hProcess);
     win::unique_handle threadHandle(process.hThread);
     if (WaitForSingleObject(processHandle.get(), INFINITE) != WAIT_OBJECT_0) return false;
-    // The tool's own exit code says nothing we rely on, but a tool that crashed may have
-    // stopped in the middle of an entry: a cut word must not reach the user's dictionary.
+    // A tool that crashed may have stopped in the middle of an entry: a cut word must not
+    // reach the user's dictionary.
     DWORD exitCode = 0;
-    return GetExitCodeProcess(processHandle.get(), &exitCode) && !EndedByException(exitCode);
+    if (!GetExitCodeProcess(processHandle.get(), &exitCode) || EndedByException(exitCode)) {
+        return false;
+    }
+    // A code of its own says the tool stopped by its choice or was ended from outside
+    // (abort() gives 3, taskkill /F gives 1), possibly in the middle of a write. What it wrote
+    // is taken, all but a last line that no line end closes: that may be a cut word.
+    DropUnterminatedLastLine(exitCode != 0);
+    return true;
 }
 
 ParseLineResult DictionaryFileSogou::ParseLine(const std::wstring& line, std::wstring& pinyin,

@@ -10,8 +10,9 @@ class DictionaryFileSogou : public DictionaryFileBase {
 public:
     explicit DictionaryFileSogou(DictionaryFileMode fileMode);
 
-    // Runs the export tool into path and waits for it to end. False when the tool can't be
-    // started or ended by a crash; any exit code of its own is accepted.
+    // Runs the export tool, in its own folder, into path and waits for it to end. False when
+    // the tool can't be started or ended by a crash. Any exit code of its own is accepted, but
+    // after one other than 0 a last line without a line end is not read.
     bool Export(const wchar_t* path) override;
     bool Import() override { return true; }
     bool WriteEntry(const DictionaryEntry&) override { return true; }
@@ -22,6 +23,7 @@ public:
 // The export tool's full path and its command line for exportPath, from the installation
 // recorded under HKEY_LOCAL_MACHINE\SOFTWARE\sogouinput. False when the key or a value is
 // missing, not a string, or does not fit 260 units (expanded, for a REG_EXPAND_SZ value), or
-// when the directory is not absolute ("X:\..." or "\\server\share\...").
+// when the directory is not absolute ("X:\..." or "\\server\share\...", with '/' in any
+// place of '\'). The directory is used as it is stored.
 bool ComposeExportCommandLine(const wchar_t* exportPath, std::wstring& toolPath,
                               std::wstring& commandLine);

@@ -142,15 +142,24 @@ TEST_F(SogouCommandLine, FailsOnMissingValuesAndDirectoriesThatAreNotAbsolute)
     EXPECT_EQ(L"C:\\Sogou\\1.0\\sgtool.exe", toolPath);
 
     // Each of these would be searched for, or taken from the current drive or directory.
-    for (const wchar_t* directory : {L"", L"Sogou", L"..\\Sogou", L"\\Sogou", L"C:Sogou",
-                                     L"C:/Sogou", L"1:\\Sogou", L"\\\\server", L"\\\\\\share"}) {
+    for (const wchar_t* directory :
+         {L"", L"Sogou", L"..\\Sogou", L"\\Sogou", L"/Sogou", L"C:Sogou", L"C:Sogou/x",
+          L"1:\\Sogou", L"1:/Sogou", L"\\\\server", L"//server/", L"\\\\\\share", L"//\\share",
+          L"//server//share"}) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(directory)));
         Install(directory, L"1.0");
         EXPECT_FALSE(Compose());
     }
-    Install(L"\\\\server\\share", L"1.0");
-    ASSERT_TRUE(Compose());
-    EXPECT_EQ(L"\\\\server\\share\\1.0\\sgtool.exe", toolPath);
+    // Windows reads '/' as '\' in every place of the two absolute forms; the value is used as
+    // it is stored.
+    for (const wchar_t* directory :
+         {L"\\\\server\\share", L"C:/Sogou", L"c:/Program Files/Sogou", L"C:\\Sogou/x",
+          L"//server/share", L"\\\\server/share", L"/\\server\\share"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(directory)));
+        Install(directory, L"1.0");
+        ASSERT_TRUE(Compose());
+        EXPECT_EQ(directory + std::wstring(L"\\1.0\\sgtool.exe"), toolPath);
+    }
 }
 
 TEST_F(SogouCommandLine, NeverReadsPastTheValueBuffer)

@@ -71,6 +71,14 @@ std::wstring CopyOfTheProgramIn(const ScratchFolder& downloads)
     return copy;
 }
 
+// The current directory that the stand-in export tool was started in, as it recorded it.
+std::wstring ToolCurrentDirectory(const testsupport::SogouToolInstall& sogou)
+{
+    const std::string bytes = testsupport::ReadFileBytes(sogou.ToolDirectory() + L"sgtool.cwd");
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
+                        bytes.size() / sizeof(wchar_t));
+}
+
 class FaultMatrix : public testing::Test {
 protected:
     void SetUp() override { scene.Sogou().SetExportLines(fixture.exportLines); }
@@ -104,6 +112,17 @@ protected:
                               (directory + L"\\sgtool.exe").c_str(), FALSE));
         ASSERT_TRUE(CopyFileW((scene.Sogou().ToolDirectory() + L"sgtool.out").c_str(),
                               (directory + L"\\sgtool.out").c_str(), FALSE));
+    }
+
+    // An export tool that writes "'ni'hao 你好" and stops after 中华人 of the next line's
+    // 中华人民, with the given exit code.
+    void StopInTheLastWord(unsigned exitCode)
+    {
+        const std::string content =
+            testsupport::Utf16Export({L"'ni'hao 你好", L"'zhong'hua'ren'min 中华人民"});
+        scene.Sogou().SetExport(content);
+        const std::size_t cut = content.size() - 3 * sizeof(wchar_t);  // before 民 CR LF
+        scene.Sogou().SetBehaviour({.exitCode = exitCode, .writeLimit = static_cast<int>(cut)});
     }
 
     const testsupport::TransferFixture& fixture = testsupport::RealisticExport();
@@ -160,9 +179,23 @@ TEST_F(FaultMatrix, SogouKeyDirectoryStoredExpandableIsExpanded)
               scene.Sogou().ReceivedCommandLine());
 }
 
-// Searched for, a relative tool path is found beside the program first, and an empty
-// directory gives "\<version>\sgtool.exe", the root of the current drive, where any local
-// user may create folders: a working tool planted there must never run.
+TEST_F(FaultMatrix, SogouKeyDirectoryWithForwardSlashesIsUsedAsItStands)
+{
+    // Windows reads '/' as '\' and starts programs from such a path.
+    scene.InstallSogou(L"C:\\Program Files (x86)\\SogouInput");
+    scene.Sogou().SetExportLines(fixture.exportLines);
+    scene.SetSogouString(nullptr, L"C:/Program Files (x86)/SogouInput");
+    ExpectImported(scene.Run(), fixture.expectedImport);
+    EXPECT_EQ(L"\"C:/Program Files (x86)/SogouInput\\" + scene.SogouVersion() +
+                  L"\\sgtool.exe\" --appid=userdict --export \"" + scene.Temp().Directory() +
+                  L"sogou.tmp\"",
+              scene.Sogou().ReceivedCommandLine());
+}
+
+// A relative tool path is taken from the current directory, which is the Downloads folder
+// when Explorer starts a downloaded program, and an empty directory gives
+// "\<version>\sgtool.exe", the root of the current drive, where any local user may create
+// folders: a working tool planted there must never run.
 
 TEST_F(FaultMatrix, SogouKeyDirectoryRelativeRunsNoToolBesideTheProgram)
 {
@@ -170,7 +203,10 @@ TEST_F(FaultMatrix, SogouKeyDirectoryRelativeRunsNoToolBesideTheProgram)
     const std::wstring planted = downloads / (L"SogouInput\\" + scene.SogouVersion());
     PlantTool(planted);
     scene.SetSogouString(nullptr, L"SogouInput");
-    const RunResult result = scene.Run(60000, CopyOfTheProgramIn(downloads));
+    const RunResult result = [&] {
+        const CurrentDirectory asExplorerStartsIt(downloads.Path());
+        return scene.Run(60000, CopyOfTheProgramIn(downloads));
+    }();
     ExpectFailed(result);
     EXPECT_FALSE(result.toolRan);
     EXPECT_FALSE(FileExists(planted + L"\\sgtool.cmdline")) << "the tool beside the program ran";
@@ -272,6 +308,35 @@ TEST_F(FaultMatrix, ToolExitingNonZeroAfterItsExportStillTransfers)
     // Its exit code is its own business; the export it wrote is complete.
     scene.Sogou().SetBehaviour({.exitCode = 1});
     ExpectImported(scene.Run(), fixture.expectedImport);
+}
+
+TEST_F(FaultMatrix, ToolStartsInItsOwnFolderNotInTheProgramsCurrentDirectory)
+{
+    // Explorer starts a downloaded program in Downloads, where a DLL that the tool loads by
+    // name would be found if the tool started there too.
+    const ScratchFolder downloads(L"C:\\LexiferryTest\\Downloads");
+    const RunResult result = [&] {
+        const CurrentDirectory asExplorerStartsIt(downloads.Path());
+        return scene.Run(60000, CopyOfTheProgramIn(downloads));
+    }();
+    ExpectImported(result, fixture.expectedImport);
+    const std::wstring toolDirectory = scene.Sogou().ToolDirectory();
+    EXPECT_EQ(toolDirectory.substr(0, toolDirectory.size() - 1),
+              ToolCurrentDirectory(scene.Sogou()));
+}
+
+TEST_F(FaultMatrix, ToolStoppingInTheMiddleOfAWordWithACodeOfItsOwnLosesOnlyThatWord)
+{
+    // Ended from outside (taskkill /F gives 1): the cut last line has no line end.
+    StopInTheLastWord(1);
+    ExpectImported(scene.Run(), L"你好\t1\tni hao\r\n");
+}
+
+TEST_F(FaultMatrix, ToolEndingWithZeroAfterALastLineWithoutALineEnd)
+{
+    // The tool says it finished: its last line needs no line end.
+    StopInTheLastWord(0);
+    ExpectImported(scene.Run(), L"你好\t1\tni hao\r\n中华人\t1\tzhong hua ren min\r\n");
 }
 
 TEST_F(FaultMatrix, ToolExitingNonZeroWithoutAFile)

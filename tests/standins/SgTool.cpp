@@ -8,8 +8,9 @@
 //   crash=1      crash after the write step instead of exiting
 //   writeLimit=N write only the first N bytes of "sgtool.out" (with crash=1: a crash in
 //                the middle of the export)
-// It records its raw command line in "sgtool.cmdline" (UTF-16LE, no mark) and, in
-// "sgtool.log", whether the export path already existed when it started. A command line
+// It records its raw command line in "sgtool.cmdline" and the current directory it was
+// started in in "sgtool.cwd" (both UTF-16LE, no mark) and, in "sgtool.log", whether the
+// export path already existed when it started. A command line
 // that does not split into those four arguments (an unquoted path with a space, say) makes
 // it exit with code 2 without writing, as a real program would fail on it.
 #include <windows.h>
@@ -39,6 +40,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     const wchar_t* commandLine = GetCommandLineW();
     testsupport::WriteFileBytes(directory + L"sgtool.cmdline", commandLine,
                                 static_cast<DWORD>(wcslen(commandLine) * sizeof(wchar_t)));
+    wchar_t currentDirectory[MAX_PATH] = {};
+    const DWORD currentLength = GetCurrentDirectoryW(MAX_PATH, currentDirectory);
+    testsupport::WriteFileBytes(
+        directory + L"sgtool.cwd", currentDirectory,
+        currentLength < MAX_PATH ? static_cast<DWORD>(currentLength * sizeof(wchar_t)) : 0);
 
     const std::wstring ini = directory + L"sgtool.ini";
     const UINT write = GetPrivateProfileIntW(L"sgtool", L"write", 1, ini.c_str());
