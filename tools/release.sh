@@ -51,6 +51,8 @@ version=$(sed -n 's/^project(Lexiferry VERSION \([0-9.]*\).*/\1/p' "$LEXIFERRY_R
 [ -n "$version" ] || fail "no version in CMakeLists.txt"
 
 rm -rf "$work" "$dist"
+# Half a dist/ (a zip with no SHA256SUMS, say) must not be taken for a release.
+trap 'status=$?; [ "$status" -eq 0 ] || rm -rf "$dist"' EXIT
 lexiferry_build_release "$work/x86" i686
 lexiferry_build_release "$work/x64" x86_64
 
