@@ -254,10 +254,10 @@ bool DictionaryFileBase::MakePendingRoom(std::size_t count)
 
 bool DictionaryFileBase::WriteText(const std::wstring& text)
 {
-    return WriteTextPieces({text});
+    return AddText({text});
 }
 
-bool DictionaryFileBase::WriteTextPieces(std::initializer_list<std::wstring_view> pieces)
+bool DictionaryFileBase::AddText(std::initializer_list<std::wstring_view> pieces)
 {
     if (!file || writeFailed) return false;
     // A block is written with one WriteFile: its size must fit a DWORD, and a conversion's
