@@ -13,13 +13,18 @@ namespace {
 
 constexpr wchar_t CarriageReturn = L'\r';
 constexpr wchar_t LineFeed = L'\n';
+// A UTF-16 unit never takes more than three bytes in UTF-8 or in an ANSI code page.
+constexpr std::size_t MaxBytesPerUnit = 3;
 // Accepted texts are converted some thousands of units at a time, and written when the
 // converted block has no room for another such batch: few calls of either kind, and 64 KiB
 // in all beside the export.
 constexpr std::size_t PendingBlockUnits = 8 * 1024;
 constexpr std::size_t ConvertedBlockBytes = 48 * 1024;
-// A UTF-16 unit never takes more than three bytes in UTF-8 or in an ANSI code page.
-constexpr std::size_t MaxBytesPerUnit = 3;
+// A full pending block is converted into an emptied converted block, whatever its units
+// turn into; with less room the conversion could fail for want of it, and that fails the
+// whole file. Blocks made larger for a long text keep the same proportion.
+static_assert(ConvertedBlockBytes >= PendingBlockUnits * MaxBytesPerUnit,
+              "the converted block must hold any full pending block once converted");
 
 // What WriteText's encoding turns the units into.
 enum class Target { Units, Utf8, Ansi };
@@ -253,10 +258,10 @@ bool DictionaryFileBase::MakePendingRoom(std::size_t count)
 
 bool DictionaryFileBase::WriteText(const std::wstring& text)
 {
-    return WriteTextPieces({text});
+    return AddText({text});
 }
 
-bool DictionaryFileBase::WriteTextPieces(std::initializer_list<std::wstring_view> pieces)
+bool DictionaryFileBase::AddText(std::initializer_list<std::wstring_view> pieces)
 {
     if (!file || writeFailed) return false;
     // A block is written with one WriteFile: its size must fit a DWORD, and a conversion's

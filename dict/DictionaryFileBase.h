@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "dict/DictionaryEntry.h"
 #include "dict/TempDirectory.h"
@@ -62,12 +63,23 @@ protected:
     // end closes may be cut, and is then not read.
     void DropUnterminatedLastLine(bool drop) { dropUnterminatedLastLine = drop; }
     void SetEncoding(TextEncoding value) { encoding = value; }
-    // What DictionaryFileBase::WriteText does with the text that the pieces make one after
-    // the other, without that text being made first: for a class whose WriteText is the
-    // base's own.
-    bool WriteTextPieces(std::initializer_list<std::wstring_view> pieces);
+    // WriteText of the text that the pieces make one after the other, without that text
+    // being made first: making a line costs a good part of writing it. It goes round the
+    // virtual WriteText, so the caller passes itself, and the compiler makes sure that there
+    // is nothing to go round: its class keeps the base's WriteText and has no subclass.
+    template <class File>
+    bool WriteTextPieces(const File* /*self*/, std::initializer_list<std::wstring_view> pieces)
+    {
+        static_assert(std::is_final_v<File>, "a subclass could override WriteText");
+        static_assert(
+            std::is_same_v<decltype(&File::WriteText), decltype(&DictionaryFileBase::WriteText)>,
+            "the class's own WriteText would be gone round");
+        return AddText(pieces);
+    }
 
 private:
+    // What WriteText does, with the text in pieces.
+    bool AddText(std::initializer_list<std::wstring_view> pieces);
     bool Load(const wchar_t* filePath);
     TextEncoding DetectEncoding();
     // Replaces UTF-8 content after its mark by the same text in UTF-16LE. False, as for a

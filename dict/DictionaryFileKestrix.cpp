@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <typeinfo>
 #include <vector>
 
 #include "win/UniqueHandles.h"
@@ -50,17 +49,7 @@ bool DictionaryFileKestrix::WriteEntry(const DictionaryEntry& entry)
 {
     if (!IsTransferable(entry)) return false;
     if (HasControlCharacter(entry.word) || HasControlCharacter(entry.pinyin)) return false;
-    // This class's WriteText is the base's, which takes the line's pieces without the line
-    // being made first (four string operations per entry, the most expensive part of
-    // writing it). A subclass may override WriteText: it gets the line as ever.
-    if (typeid(*this) == typeid(DictionaryFileKestrix)) {
-        return WriteTextPieces({entry.word, L"\t1\t", entry.pinyin, L"\r\n"});
-    }
-    line.assign(entry.word);
-    line += L"\t1\t";
-    line += entry.pinyin;
-    line += L"\r\n";
-    return WriteText(line);
+    return WriteTextPieces(this, {entry.word, L"\t1\t", entry.pinyin, L"\r\n"});
 }
 
 bool DictionaryFileKestrix::Import()

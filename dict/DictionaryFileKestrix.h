@@ -4,13 +4,13 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "dict/DictionaryFileBase.h"
 
 inline constexpr UINT KestrixImportEscape = 0x800;
 
-class DictionaryFileKestrix : public DictionaryFileBase {
+// Final: its lines go to the base's writer in pieces, round WriteText, which only a class
+// that nothing derives from may do.
+class DictionaryFileKestrix final : public DictionaryFileBase {
 public:
     explicit DictionaryFileKestrix(DictionaryFileMode fileMode);
 
@@ -22,9 +22,6 @@ public:
     // character that would break the line structure. True means the line belongs to the
     // file, unless the file as a whole fails (Import then says so).
     bool WriteEntry(const DictionaryEntry& entry) override;
-
-private:
-    std::wstring line;  // kept between entries: no allocation per line written
 };
 
 // Sends escape KestrixImportEscape with path to the first installed layout whose IME file is

@@ -178,10 +178,10 @@ TEST(DictionaryFile, AnsiRefusesTextTheCodePageCannotHoldExactly)
     file.UseEncoding(TextEncoding::Ansi);
     ASSERT_TRUE(file.Open());
     ASSERT_TRUE(file.WriteText(L"\x4F60\x597D"));
-    // Hangul has no place in code page 936; U+00C4 would be "best fitted" to a plain A; a
-    // lone surrogate has no character at all.
+    // Hangul has no place in code page 936; superscript two would be "best fitted" to a
+    // plain 2; a lone surrogate has no character at all.
     EXPECT_FALSE(file.WriteText(L"\xD55C\xAE00"));
-    EXPECT_FALSE(file.WriteText(L"x\x00C4"));
+    EXPECT_FALSE(file.WriteText(L"x\x00B2"));
     EXPECT_FALSE(file.WriteText(L"\xD840"));
     EXPECT_TRUE(file.Flush());
     EXPECT_EQ("\xC4\xE3\xBA\xC3", testsupport::ReadFileBytes(temp.Directory() + L"fixture.tmp"));
