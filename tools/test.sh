@@ -19,7 +19,7 @@ x64_tests='^(TransformEndToEnd|Sync|SgToolStandin|KestrixImeStandin)\.|^FaultMat
 source "$LEXIFERRY_ROOT/tools/display.sh"
 lexiferry_session "$build/wineprefix"
 export LEXIFERRY_WINEPREFIX=$WINEPREFIX
-only64="Not run: the 32-bit program that ships ($LEXIFERRY_NO_32BIT_WHY). It was built and its imports and bytes read; every test ran on the 64-bit program instead, with the stand-in IME in System32 only."
+only64="The 32-bit program that ships is built and read here, not run: $LEXIFERRY_NO_32BIT_WHY. Every test runs on the 64-bit program instead, with the stand-in IME in System32 only."
 [ "$LEXIFERRY_RUNS_32BIT" = yes ] || echo "$only64"
 
 # Wine now and then fails to start a process (CreateProcessW gives ERROR_INTERNAL_ERROR, the
@@ -39,8 +39,19 @@ run_tests() {
        ${LEXIFERRY_CTEST_ARGS:-}) 2>&1 | tee "$log" || status=$?
   # A failed run's line ends in "***Failed", "***Exception: ..." or "***Timeout".
   retried+=($(sed -n 's/^ *[0-9]*\/[0-9]* Test *#[0-9]*: \([^ ]*\) .*\*\*\*\(Failed\|Exception\|Timeout\).*/\1/p' "$log"))
-  skipped+=($(sed -n 's/^ *[0-9]*\/[0-9]* Test *#[0-9]*: \([^ ]*\) .*\*\*\*Skipped.*/\1/p' "$log"))
+  local name
+  for name in $(sed -n 's/^ *[0-9]*\/[0-9]* Test *#[0-9]*: \([^ ]*\) .*\*\*\*Skipped.*/\1/p' "$log"); do
+    skipped+=("$name: $(skip_reason "$tree" "$name")")
+  done
   return "$status"
+}
+# skip_reason TREE TEST: what the test said when it skipped, from CTest's full record (CTest
+# shows the output of failed tests only).
+skip_reason() {
+  awk -v test="$2" '
+    /^[0-9]+\/[0-9]+ Test: / { inside = ($3 == test) }
+    inside && reason { print; exit }
+    inside && /: Skipped$/ { reason = 1 }' "$1/Testing/Temporary/LastTest.log"
 }
 
 status=0
@@ -68,7 +79,7 @@ if [ "$status" -eq 0 ] && [ ${#retried[@]} -gt 0 ]; then
   printf '  %s\n' "${retried[@]}"
 fi
 if [ ${#skipped[@]} -gt 0 ]; then
-  echo "Skipped, each with its reason in the output above (${#skipped[@]}):"
+  echo "Skipped, not passed (${#skipped[@]}):"
   printf '  %s\n' "${skipped[@]}"
 fi
 [ "$LEXIFERRY_RUNS_32BIT" = yes ] || echo "$only64"
