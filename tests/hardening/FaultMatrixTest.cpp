@@ -71,14 +71,6 @@ std::wstring CopyOfTheProgramIn(const ScratchFolder& downloads)
     return copy;
 }
 
-// The current directory that the stand-in export tool was started in, as it recorded it.
-std::wstring ToolCurrentDirectory(const testsupport::SogouToolInstall& sogou)
-{
-    const std::string bytes = testsupport::ReadFileBytes(sogou.ToolDirectory() + L"sgtool.cwd");
-    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
-                        bytes.size() / sizeof(wchar_t));
-}
-
 class FaultMatrix : public testing::Test {
 protected:
     void SetUp() override { scene.Sogou().SetExportLines(fixture.exportLines); }
@@ -102,6 +94,14 @@ protected:
         Expect(result, Seen::Success, text);
     }
     void ExpectFailed(const RunResult& result) { Expect(result, Seen::Failure, L""); }
+
+    // The program (the built one unless another is given) started with a current directory
+    // of the row's choosing, as Explorer starts a downloaded program in the Downloads folder.
+    RunResult RunFrom(const std::wstring& currentDirectory, const std::wstring& program = {})
+    {
+        const CurrentDirectory inherited(currentDirectory);
+        return scene.Run(60000, program);
+    }
 
     // A working export tool, with the export of Sogou's own, in a folder where a search for
     // the tool would look; it leaves its sgtool.cmdline there when it runs.
@@ -203,10 +203,7 @@ TEST_F(FaultMatrix, SogouKeyDirectoryRelativeRunsNoToolBesideTheProgram)
     const std::wstring planted = downloads / (L"SogouInput\\" + scene.SogouVersion());
     PlantTool(planted);
     scene.SetSogouString(nullptr, L"SogouInput");
-    const RunResult result = [&] {
-        const CurrentDirectory asExplorerStartsIt(downloads.Path());
-        return scene.Run(60000, CopyOfTheProgramIn(downloads));
-    }();
+    const RunResult result = RunFrom(downloads.Path(), CopyOfTheProgramIn(downloads));
     ExpectFailed(result);
     EXPECT_FALSE(result.toolRan);
     EXPECT_FALSE(FileExists(planted + L"\\sgtool.cmdline")) << "the tool beside the program ran";
@@ -217,10 +214,7 @@ TEST_F(FaultMatrix, SogouKeyDirectoryEmptyRunsNoToolAtTheDriveRoot)
     const ScratchFolder driveRoot(L"C:\\" + scene.SogouVersion());
     PlantTool(driveRoot.Path());
     scene.SetSogouString(nullptr, L"");
-    const RunResult result = [&] {
-        const CurrentDirectory onDriveC(L"C:\\LexiferryTest");
-        return scene.Run();
-    }();
+    const RunResult result = RunFrom(L"C:\\LexiferryTest");
     ExpectFailed(result);
     EXPECT_FALSE(result.toolRan);
     EXPECT_FALSE(FileExists(driveRoot / L"sgtool.cmdline")) << "the tool at the drive's root ran";
@@ -315,14 +309,11 @@ TEST_F(FaultMatrix, ToolStartsInItsOwnFolderNotInTheProgramsCurrentDirectory)
     // Explorer starts a downloaded program in Downloads, where a DLL that the tool loads by
     // name would be found if the tool started there too.
     const ScratchFolder downloads(L"C:\\LexiferryTest\\Downloads");
-    const RunResult result = [&] {
-        const CurrentDirectory asExplorerStartsIt(downloads.Path());
-        return scene.Run(60000, CopyOfTheProgramIn(downloads));
-    }();
+    const RunResult result = RunFrom(downloads.Path(), CopyOfTheProgramIn(downloads));
     ExpectImported(result, fixture.expectedImport);
     const std::wstring toolDirectory = scene.Sogou().ToolDirectory();
     EXPECT_EQ(toolDirectory.substr(0, toolDirectory.size() - 1),
-              ToolCurrentDirectory(scene.Sogou()));
+              scene.Sogou().ReceivedCurrentDirectory());
 }
 
 TEST_F(FaultMatrix, ToolStoppingInTheMiddleOfAWordWithACodeOfItsOwnLosesOnlyThatWord)

@@ -27,6 +27,15 @@ inline std::string ReadFileBytes(const std::wstring& path)
     return bytes;
 }
 
+// The file's UTF-16LE units as text, as the stand-ins record what they received (no mark);
+// empty when it can't be read.
+inline std::wstring ReadFileUnits(const std::wstring& path)
+{
+    const std::string bytes = ReadFileBytes(path);
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
+                        bytes.size() / sizeof(wchar_t));
+}
+
 // Creates or truncates the file and writes all the bytes, or reports false.
 inline bool WriteFileBytes(const std::wstring& path, const void* data, DWORD size)
 {

@@ -240,9 +240,12 @@ void SogouToolInstall::SetBehaviour(const SgToolBehaviour& behaviour) const
 
 std::wstring SogouToolInstall::ReceivedCommandLine() const
 {
-    const std::string bytes = ReadFileBytes(ToolDirectory() + L"sgtool.cmdline");
-    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
-                        bytes.size() / sizeof(wchar_t));
+    return ReadFileUnits(ToolDirectory() + L"sgtool.cmdline");
+}
+
+std::wstring SogouToolInstall::ReceivedCurrentDirectory() const
+{
+    return ReadFileUnits(ToolDirectory() + L"sgtool.cwd");
 }
 
 bool SogouToolInstall::ExportExistedAtStart() const
@@ -260,16 +263,17 @@ KestrixImeInstall::KestrixImeInstall(std::wstring layoutKey, std::wstring imeFil
     const bool copied = CopyFileW((StandinDirectory() + L"KestrixPinyin2.ime").c_str(),
                                   installedPath_.c_str(), FALSE) != FALSE;
     EXPECT_TRUE(copied || FileExists(installedPath_)) << "KestrixPinyin2.ime stand-in missing";
+    // Asked for, the other width may still be missing: the prefix may have no half for it.
     const std::wstring otherWidth = BuildTreePath(L"LEXIFERRY_TEST_PEER_BINARY_DIR", L"standins\\");
     if (!otherWidth.empty()) {
         otherWidthMissing_ = EnvironmentVariable(L"LEXIFERRY_TEST_PEER_UNRUNNABLE");
-    }
-    if (!otherWidth.empty() && otherWidthMissing_.empty()) {
-        otherWidthPath_ = OtherWidthSystemDirectory() + imeFile_;
-        EXPECT_TRUE(CopyFileW((otherWidth + L"KestrixPinyin2.ime").c_str(), otherWidthPath_.c_str(),
-                              FALSE) ||
-                    FileExists(otherWidthPath_))
-            << "cannot install the other width's stand-in IME";
+        if (otherWidthMissing_.empty()) {
+            otherWidthPath_ = OtherWidthSystemDirectory() + imeFile_;
+            EXPECT_TRUE(CopyFileW((otherWidth + L"KestrixPinyin2.ime").c_str(),
+                                  otherWidthPath_.c_str(), FALSE) ||
+                        FileExists(otherWidthPath_))
+                << "cannot install the other width's stand-in IME";
+        }
     }
     DeleteFileW(RecordPath(L".dic").c_str());
     DeleteFileW(RecordPath(L".calls").c_str());
@@ -319,9 +323,7 @@ std::string KestrixImeInstall::ReceivedBytes() const
 
 std::vector<std::wstring> KestrixImeInstall::ReceivedPaths() const
 {
-    const std::string bytes = ReadFileBytes(RecordPath(L".calls"));
-    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()),
-                            bytes.size() / sizeof(wchar_t));
+    const std::wstring text = ReadFileUnits(RecordPath(L".calls"));
     std::vector<std::wstring> paths;
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find(L"\r\n", start);

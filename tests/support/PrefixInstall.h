@@ -11,7 +11,8 @@
 //     HKLM\SOFTWARE\sogouinput (default value <root>, "version" <version>) in the registry
 //     view that a 32-bit installer writes to, or in the one it is given. SetExportLines
 //     (or SetExport with raw bytes) chooses what the tool writes; SetBehaviour makes it
-//     fail, wait or crash; ReceivedCommandLine() is the raw command line it was started with.
+//     fail, wait or crash; ReceivedCommandLine() is the raw command line it was started with,
+//     ReceivedCurrentDirectory() the current directory it was started in.
 //   * KestrixImeInstall copies KestrixPinyin2.ime to the system directory of this test's
 //     width, and the stand-in of the other width (from the build tree of that width, when
 //     there is one: LEXIFERRY_TEST_PEER_BINARY_DIR) to the other system directory, as a real IME
@@ -88,6 +89,7 @@ public:
     void SetBehaviour(const SgToolBehaviour& behaviour) const;
     // Empty when the tool never ran.
     std::wstring ReceivedCommandLine() const;
+    std::wstring ReceivedCurrentDirectory() const;
     bool ExportExistedAtStart() const;
     // HKLM\SOFTWARE\sogouinput in this installation's view; null when it is not there.
     win::unique_hkey OpenKey(REGSAM access) const;
