@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs from Debian's packages whatever the build, the tests and the demonstration need;
-# with "release", only what making a release needs (the compilers, zip and Python, no Wine).
+# with "release", only what making a release needs (the compilers and zip, no Wine).
 # Quiet and quick when everything is present.   Usage: tools/install-deps.sh [release]
 set -euo pipefail
 
@@ -9,7 +9,7 @@ build_packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools  # both compilers, windres
 )
 if [ "${1:-}" = release ]; then
-  packages=("${build_packages[@]}" zip python3-minimal)  # python3: tools/zip-names.py
+  packages=("${build_packages[@]}" zip)
 else
   packages=(
     "${build_packages[@]}"
