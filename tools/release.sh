@@ -55,7 +55,7 @@ if [ -n "$changes" ]; then
   sed -n 1,20p <<<"$changes" >&2
   ((count <= 20)) || echo "... and $((count - 20)) more" >&2
   [ -n "$allow_changes" ] \
-    || fail "the work tree has $count changed or untracked files (listed above); commit or" \
+    || fail "the work tree has changes or untracked files ($count, listed above); commit or" \
             "remove them, or give --allow-changes for a release that is not the commit's."
   echo "Warning: the work tree has changes; this release is not the commit's." >&2
 fi

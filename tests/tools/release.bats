@@ -108,7 +108,7 @@ EOF
   run "$tree/tools/release.sh"
   [ "$status" -eq 1 ]
   [ "${lines[0]}" = " M README.md" ]
-  [ "${lines[1]}" = "release: the work tree has 1 changed or untracked files (listed above); commit or remove them, or give --allow-changes for a release that is not the commit's." ]
+  [ "${lines[1]}" = "release: the work tree has changes or untracked files (1, listed above); commit or remove them, or give --allow-changes for a release that is not the commit's." ]
   [ ! -e "$tree/dist" ]
 
   # An untracked virtual environment: far more of `git status` than a pipe holds.
@@ -118,7 +118,7 @@ EOF
   [ "$status" -eq 1 ]
   [ "${#lines[@]}" -eq 22 ]
   [ "${lines[20]}" = "... and 2981 more" ]
-  [ "${lines[21]}" = "release: the work tree has 3001 changed or untracked files (listed above); commit or remove them, or give --allow-changes for a release that is not the commit's." ]
+  [ "${lines[21]}" = "release: the work tree has changes or untracked files (3001, listed above); commit or remove them, or give --allow-changes for a release that is not the commit's." ]
 
   run "$tree/tools/release.sh" --allow-changes
   [ "$status" -eq 0 ]
