@@ -130,7 +130,7 @@ EOF
   # Every command of the system but git.
   mkdir "$TEST_DIR/no-git"
   ln -s /usr/bin/* /bin/* "$TEST_DIR/no-git/" 2>/dev/null || true
-  rm "$TEST_DIR/no-git/git"
+  rm -f "$TEST_DIR/no-git/git"
   release_tree "$TEST_DIR/source"
   PATH=$TEST_DIR/bin:$TEST_DIR/no-git run "$TEST_DIR/source/tools/release.sh"
   [ "$status" -eq 1 ]
