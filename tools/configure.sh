@@ -2,15 +2,20 @@
 
 # lexiferry_configure DIR ARCH [CMAKE ARGS...]: a Release tree for one width (i686 or x86_64).
 lexiferry_configure() {
-  local dir=$1 arch=$2
+  local dir=$1 toolchain=$LEXIFERRY_ROOT/cmake/mingw-w64-$2.cmake
   shift 2
-  # A tree configured for the other width keeps its compiler whatever the toolchain file says.
-  if [ -f "$dir/CMakeCache.txt" ] && ! grep -q "^CMAKE_CXX_COMPILER:.*$arch-w64-mingw32" \
-       "$dir/CMakeCache.txt"; then
+  # A tree configured for the other width keeps its compiler whatever the toolchain file says,
+  # so it starts afresh. Ask the cache for the toolchain file, whatever type CMake gave it: the
+  # compilers that file sets are no cache entries, and a test that misses wipes CMakeFiles/,
+  # and with it the program's own objects, on every run.
+  if [ -f "$dir/CMakeCache.txt" ] &&
+     [ "$(sed -n 's/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p' "$dir/CMakeCache.txt")" != "$toolchain" ]; then
     rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
   fi
+  # Typed: given untyped on the command line, the entry turns UNINITIALIZED and back to
+  # FILEPATH on every other run.
   cmake -S "$LEXIFERRY_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$LEXIFERRY_ROOT/cmake/mingw-w64-$arch.cmake" "$@" >/dev/null
+        -DCMAKE_TOOLCHAIN_FILE:FILEPATH="$toolchain" "$@" >/dev/null
 }
 
 # lexiferry_build_release DIR ARCH: the program alone, as a release ships it (no tests).

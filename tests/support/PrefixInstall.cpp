@@ -47,11 +47,13 @@ void UnregisterLayout(const std::wstring& layoutKey)
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, (std::wstring(layoutsKey) + L"\\" + layoutKey).c_str());
 }
 
+// With a trailing backslash; empty where there is no such directory.
 std::wstring DirectoryFrom(UINT(WINAPI* get)(LPWSTR, UINT))
 {
     wchar_t directory[MAX_PATH] = {};
-    UINT length = get(directory, MAX_PATH);
-    return std::wstring(directory, length < MAX_PATH ? length : 0) + L"\\";
+    const UINT length = get(directory, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return {};
+    return std::wstring(directory, length) + L"\\";
 }
 
 // The system directory of this process's width: a 32-bit process's system32 is redirected
@@ -61,13 +63,15 @@ std::wstring SystemDirectory()
     return DirectoryFrom(GetSystemDirectoryW);
 }
 
-// The system directory of the other width, as this process reaches it.
+// The system directory of the other width, as this process reaches it; empty where a 64-bit
+// prefix has no 32-bit half.
 std::wstring OtherWidthSystemDirectory()
 {
     if constexpr (sizeof(void*) == 8) {
         return DirectoryFrom(GetSystemWow64DirectoryW);
     } else {
-        return DirectoryFrom(GetWindowsDirectoryW) + L"Sysnative\\";
+        const std::wstring windows = DirectoryFrom(GetWindowsDirectoryW);
+        return windows.empty() ? windows : windows + L"Sysnative\\";
     }
 }
 
@@ -75,6 +79,14 @@ std::wstring OtherWidthSystemDirectory()
 std::wstring RecordBeside(const std::wstring& imePath, const wchar_t* extension)
 {
     return imePath.substr(0, imePath.find_last_of(L'.')) + extension;
+}
+
+// What the stand-in IME at imePath received, and how it was steered.
+void DeleteRecordsBeside(const std::wstring& imePath)
+{
+    for (const wchar_t* extension : {L".dic", L".calls", L".ini"}) {
+        DeleteFileW(RecordBeside(imePath, extension).c_str());
+    }
 }
 
 }  // namespace
@@ -263,33 +275,34 @@ KestrixImeInstall::KestrixImeInstall(std::wstring layoutKey, std::wstring imeFil
     const bool copied = CopyFileW((StandinDirectory() + L"KestrixPinyin2.ime").c_str(),
                                   installedPath_.c_str(), FALSE) != FALSE;
     EXPECT_TRUE(copied || FileExists(installedPath_)) << "KestrixPinyin2.ime stand-in missing";
+    // A run killed before its destructor leaves its records behind, and a test of either width
+    // reads both widths' records: clear both, whichever width left them.
+    const std::wstring otherDirectory = OtherWidthSystemDirectory();
+    DeleteRecordsBeside(installedPath_);
+    if (!otherDirectory.empty()) DeleteRecordsBeside(otherDirectory + imeFile_);
     // Asked for, the other width may still be missing: the prefix may have no half for it.
     const std::wstring otherWidth = BuildTreePath(L"LEXIFERRY_TEST_PEER_BINARY_DIR", L"standins\\");
     if (!otherWidth.empty()) {
         otherWidthMissing_ = EnvironmentVariable(L"LEXIFERRY_TEST_PEER_UNRUNNABLE");
         if (otherWidthMissing_.empty()) {
-            otherWidthPath_ = OtherWidthSystemDirectory() + imeFile_;
-            EXPECT_TRUE(CopyFileW((otherWidth + L"KestrixPinyin2.ime").c_str(),
-                                  otherWidthPath_.c_str(), FALSE) ||
-                        FileExists(otherWidthPath_))
+            otherWidthPath_ = otherDirectory + imeFile_;
+            EXPECT_TRUE(!otherDirectory.empty() &&
+                        (CopyFileW((otherWidth + L"KestrixPinyin2.ime").c_str(),
+                                   otherWidthPath_.c_str(), FALSE) ||
+                         FileExists(otherWidthPath_)))
                 << "cannot install the other width's stand-in IME";
         }
     }
-    DeleteFileW(RecordPath(L".dic").c_str());
-    DeleteFileW(RecordPath(L".calls").c_str());
-    DeleteFileW(RecordPath(L".ini").c_str());
     RegisterLayout(layoutKey_, kestrixLayoutText, imeFile_.c_str());
 }
 
 KestrixImeInstall::~KestrixImeInstall()
 {
     UnregisterLayout(layoutKey_);
-    DeleteFileW(RecordPath(L".dic").c_str());
-    DeleteFileW(RecordPath(L".calls").c_str());
-    DeleteFileW(RecordPath(L".ini").c_str());
+    DeleteRecordsBeside(installedPath_);
     DeleteFileW(installedPath_.c_str());  // fails while loaded; unreachable without its layout
-    if (!otherWidthPath_.empty()) {
-        DeleteFileW(RecordBeside(otherWidthPath_, L".dic").c_str());
+    if (OtherWidthWanted()) {
+        DeleteRecordsBeside(otherWidthPath_);
         DeleteFileW(otherWidthPath_.c_str());
     }
 }
@@ -299,16 +312,21 @@ std::wstring KestrixImeInstall::RecordPath(const wchar_t* extension) const
     return RecordBeside(installedPath_, extension);
 }
 
+bool KestrixImeInstall::OtherWidthInstalled() const
+{
+    return OtherWidthWanted() && FileExists(otherWidthPath_);
+}
+
 std::string KestrixImeInstall::WhyNoOtherWidth() const
 {
-    if (OtherWidthInstalled()) return {};
+    if (OtherWidthWanted()) return {};
     if (!otherWidthMissing_.empty()) return Utf8Bytes(otherWidthMissing_);
     return "no build tree of the other width given (LEXIFERRY_TEST_PEER_BINARY_DIR)";
 }
 
 std::string KestrixImeInstall::OtherWidthReceivedBytes() const
 {
-    return OtherWidthInstalled() ? ReadFileBytes(RecordBeside(otherWidthPath_, L".dic")) : "";
+    return OtherWidthWanted() ? ReadFileBytes(RecordBeside(otherWidthPath_, L".dic")) : "";
 }
 
 void KestrixImeInstall::SetRefuse(bool refuse) const

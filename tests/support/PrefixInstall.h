@@ -114,11 +114,15 @@ public:
     void SetRefuse(bool refuse) const;
     std::string ReceivedBytes() const;
     std::vector<std::wstring> ReceivedPaths() const;
-    // Whether the other width's stand-in lies in the other system directory, as a 64-bit
-    // Windows has it; if not, why, for the test that must skip what needs it.
-    bool OtherWidthInstalled() const { return !otherWidthPath_.empty(); }
+    // Whether this run installs the other width's stand-in too, in the other system directory
+    // as a 64-bit Windows has it; if not, why, for the test that must skip what needs it.
+    bool OtherWidthWanted() const { return !otherWidthPath_.empty(); }
     std::string WhyNoOtherWidth() const;
-    // What the other width's stand-in received: nothing, unless its program was ours.
+    // Whether this process finds the other width's stand-in where it was installed. Where it
+    // does not, that folder is out of its reach, and a record read from there proves nothing.
+    bool OtherWidthInstalled() const;
+    // What the other width's stand-in received: nothing, unless its program was ours. Empty
+    // also when it cannot be read: ask OtherWidthInstalled() first.
     std::string OtherWidthReceivedBytes() const;
 
 private:
@@ -127,7 +131,7 @@ private:
     std::wstring layoutKey_;
     std::wstring imeFile_;
     std::wstring installedPath_;
-    std::wstring otherWidthPath_;     // empty without a build tree of the other width
+    std::wstring otherWidthPath_;     // empty where this run leaves the other width alone
     std::wstring otherWidthMissing_;  // why the other width could not be installed
 };
 
