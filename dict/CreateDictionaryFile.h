@@ -18,6 +18,6 @@ std::unique_ptr<DictionaryFileBase> CreateDictionaryFile(IME_TYPE type, Dictiona
 // DictionaryFileSogouText.cpp). A path of any length Windows takes. ReadEntry yields what the
 // export tool's file of the same lines would; a file in none of these encodings opens and gives
 // no entry. Path() is empty: the base deletes the file it names. None when the file cannot be
-// opened or read (missing, a folder, unreadable, over 4 GiB). The file is the user's own: never
-// written, moved, locked against other readers or deleted.
+// opened or read (missing, a folder or a device, unreadable, over 4 GiB, too large to decode).
+// The file is the user's own: never written, moved, locked against other readers or deleted.
 std::unique_ptr<DictionaryFileBase> OpenSogouTextFile(const wchar_t* path);
