@@ -5,7 +5,8 @@
 #   Usage: tools/check-reproducible.sh WORK_DIR
 #          tools/check-reproducible.sh --compare FILE FILE
 set -euo pipefail
-export LEXIFERRY_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+LEXIFERRY_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export LEXIFERRY_ROOT
 
 # section_of FILE OFFSET: where in the program a byte lies (OFFSET counts from 0).
 section_of() {
@@ -15,7 +16,8 @@ section_of() {
   done || { echo "in a file objdump cannot read"; return; }
   # objdump -h: index, name, size, VMA, LMA, file offset (hexadecimal).
   while read -r index name size _ _ start _; do
-    [[ $index =~ ^[0-9]+$ ]] && ((0x$start != 0)) || continue  # .bss has no bytes in the file
+    [[ $index =~ ^[0-9]+$ ]] || continue
+    ((0x$start != 0)) || continue  # .bss has no bytes in the file
     if ((at >= 0x$start && at < 0x$start + 0x$size)); then echo "in section $name"; return; fi
     if [ -z "$first" ] || ((0x$start < first)); then first=$((0x$start)); fi
     if ((0x$start <= at)) && { [ -z "$last" ] || ((0x$start > ${last%% *})); }; then
@@ -53,12 +55,15 @@ compare() {
 }
 
 if [ "${1-}" = --compare ]; then
-  [ $# -eq 3 ] && [ -f "$2" ] && [ -f "$3" ] \
-    || { echo "usage: tools/check-reproducible.sh --compare FILE FILE" >&2; exit 2; }
+  if [ $# -ne 3 ] || [ ! -f "$2" ] || [ ! -f "$3" ]; then
+    echo "usage: tools/check-reproducible.sh --compare FILE FILE" >&2
+    exit 2
+  fi
   compare "$2" "$3"
   exit
 fi
 
+# shellcheck disable=SC1091  # configure.sh is checked on its own
 source "$LEXIFERRY_ROOT/tools/configure.sh"
 work=${1:?usage: tools/check-reproducible.sh WORK_DIR}
 first=$work/first

@@ -8,7 +8,9 @@
 #   --allow-changes  go on although the work tree has changes or untracked files; BUILDINFO
 #                    then says that the release is not the commit's
 set -euo pipefail
-export LEXIFERRY_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+LEXIFERRY_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export LEXIFERRY_ROOT
+# shellcheck disable=SC1091  # configure.sh is checked on its own
 source "$LEXIFERRY_ROOT/tools/configure.sh"
 dist=$LEXIFERRY_ROOT/dist
 work=$LEXIFERRY_ROOT/build-release
@@ -34,7 +36,9 @@ top=$(in_git rev-parse --show-toplevel 2>&1) || fail "git cannot read $LEXIFERRY
 commit=$(in_git rev-parse --verify 'HEAD^{commit}' 2>&1) || fail "no commit: $commit"
 epoch=$(in_git log -1 --format=%ct "$commit" 2>&1) || fail "no time of commit $commit: $epoch"
 # A zip cannot hold a time before 1980.
-[[ $epoch =~ ^[0-9]+$ ]] && ((epoch >= 315532800)) || fail "unusable time of commit $commit: $epoch"
+if ! [[ $epoch =~ ^[0-9]+$ ]] || ((epoch < 315532800)); then
+  fail "unusable time of commit $commit: $epoch"
+fi
 changes=$(in_git status --porcelain --untracked-files=all 2>&1) || fail "git status: $changes"
 if [ -n "$changes" ]; then
   echo "$changes" | head -n 20 >&2
@@ -52,6 +56,7 @@ version=$(sed -n 's/^project(Lexiferry VERSION \([0-9.]*\).*/\1/p' "$LEXIFERRY_R
 
 rm -rf "$work" "$dist"
 # Half a dist/ (a zip with no SHA256SUMS, say) must not be taken for a release.
+# shellcheck disable=SC2154  # status is assigned in the trap's own text
 trap 'status=$?; [ "$status" -eq 0 ] || rm -rf "$dist"' EXIT
 lexiferry_build_release "$work/x86" i686
 lexiferry_build_release "$work/x64" x86_64
@@ -94,7 +99,7 @@ used_files() {
   cxx=$(sed -n 's/^set(CMAKE_CXX_COMPILER "\(.*\)")$/\1/p' "$tree"/CMakeFiles/*/CMakeCXXCompiler.cmake)
   rc=$(command -v "$(sed -n 's/^set(CMAKE_RC_COMPILER "\(.*\)")$/\1/p' \
          "$tree"/CMakeFiles/*/CMakeRCCompiler.cmake)")
-  [ -x "$cxx" ] && [ -x "$rc" ] || fail "no compilers named in $tree"
+  { [ -x "$cxx" ] && [ -x "$rc" ]; } || fail "no compilers named in $tree"
   sed -n 's/^set(CMAKE_\(C_COMPILER\|AR\|RANLIB\) "\(\/.*\)")$/\2/p' \
     "$tree"/CMakeFiles/*/CMakeCCompiler.cmake "$tree"/CMakeFiles/*/CMakeCXXCompiler.cmake
   echo "$cxx"
@@ -105,7 +110,7 @@ used_files() {
   sed -n 's/^\(CMAKE_COMMAND:INTERNAL\|CMAKE_MAKE_PROGRAM:FILEPATH\)=//p' "$tree/CMakeCache.txt"
   echo "$(sed -n 's/^CMAKE_ROOT:INTERNAL=//p' "$tree/CMakeCache.txt")/Modules/Platform/Windows-GNU.cmake"
   # The compiler's own list of the headers each object included; "\ " is a space in a name.
-  headers=$(find "$tree" -name '*.obj.d' -exec cat {} + | sed 's/\\ /\x01/g' | tr ' \\' '\n\n' \
+  headers=$(find "$tree" -name '*.obj.d' -exec cat {} + | sed 's/\\ /\x01/g' | tr '\\ ' '\n' \
               | tr '\001' ' ' | grep '^/')
   [ -n "$headers" ] || fail "no lists of included headers in $tree"
   echo "$headers"
@@ -128,17 +133,20 @@ owners=$(xargs -d '\n' dpkg -S <"$work/used-files" 2>&1) \
 $(grep -v -e '^diversion ' -e ': /' <<<"$owners")"
 packages=$(grep -v '^diversion ' <<<"$owners" | sed 's/: \/.*//' | tr ',' '\n' | tr -d ' ' \
              | LC_ALL=C sort -u)
-[ -r /etc/debian_version ] && [ -r /etc/os-release ] || fail "not a Debian system"
+{ [ -r /etc/debian_version ] && [ -r /etc/os-release ]; } || fail "not a Debian system"
 {
   echo "Lexiferry $version, made by tools/release.sh from commit $commit"
   [ -z "$changes" ] || echo "with changes in the work tree that the commit does not hold"
+  # shellcheck source=/dev/null  # the system's own description, not a script of ours
   echo "Debian $(cat /etc/debian_version) ($(. /etc/os-release && echo "$PRETTY_NAME"))," \
        "$(dpkg --print-architecture)"
   echo "The Debian packages whose files the build used, with their exact versions:"
+  # shellcheck disable=SC2016  # dpkg-query's own fields, not the shell's
   xargs dpkg-query -W -f='${Package} ${Version}\n' <<<"$packages" | LC_ALL=C sort -u
 } >"$dist/BUILDINFO"
 
 chmod 644 "$dist"/*
+# shellcheck disable=SC2010,SC2094  # our own names in C order; SHA256SUMS is not in its own list
 (cd "$dist" && LC_ALL=C ls | grep -vx SHA256SUMS | xargs -d '\n' sha256sum >SHA256SUMS)
 
 echo "Release $version in $dist:"
