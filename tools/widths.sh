@@ -26,9 +26,9 @@ lexiferry_ask_32bit() {
   local dir=$WINEPREFIX-probe seconds=${LEXIFERRY_PROBE_SECONDS:-60} try status=0
   rm -rf "$dir"
   mkdir -p "$dir"
-  # Started by bash itself, which names the kernel's refusal; timeout or env would hand a
-  # refused file to /bin/sh as a script instead.
-  if ! "$LEXIFERRY_WINE32" --version </dev/null >"$dir/loader" 2>&1; then
+  # Started by bash itself, which names the kernel's refusal (timeout or env would hand a
+  # refused file to /bin/sh as a script), in English: the session's locale is Chinese.
+  if ! (export LC_ALL=C; "$LEXIFERRY_WINE32" --version </dev/null >"$dir/loader" 2>&1); then
     if grep -q 'Exec format error' "$dir/loader"; then
       LEXIFERRY_NO_32BIT_WHY="this machine cannot run 32-bit programs (the kernel refuses Wine's 32-bit loader $LEXIFERRY_WINE32: Exec format error)"
       return 0
