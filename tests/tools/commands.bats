@@ -116,11 +116,12 @@ each_command() {
   expect_test_sh ""
 }
 
-@test "where the kernel refuses 32-bit programs, each command takes the 64-bit way and says why" {
+@test "where the kernel refuses 32-bit programs, each command takes the 64-bit way and says why, whatever the caller's variables said" {
   stand_in_checkout
   refuse_32bit_programs
   each_command "this machine cannot run 32-bit programs (the kernel refuses Wine's 32-bit loader\
- $TEST_DIR/wine/wine: Exec format error)" "LEXIFERRY_NO_32BIT_WHY=left by the caller"
+ $TEST_DIR/wine/wine: Exec format error)" LEXIFERRY_RUNS_32BIT=yes \
+    "LEXIFERRY_NO_32BIT_WHY=left by the caller"
 }
 
 @test "LEXIFERRY_32BIT=no: each command takes the 64-bit way on a machine that runs both" {
