@@ -18,7 +18,7 @@ Passed on a second run after a failed first one (see above):
   FaultMatrix.SgToolCrashes
   Window.ShowsFourBoxes
 Skipped, not passed (1):
-  KestrixImeStandin.InstallsBothWidthsSideBySide: the other width's stand-in IME is not installed: LEXIFERRY_32BIT=no forces the 64-bit-only way
+  KestrixImeStandin.ReceivesEscapeThroughTheInputMethodManager: the other width's stand-in IME is not installed: LEXIFERRY_32BIT=no forces the 64-bit-only way
 The 32-bit program that ships is built and read here, not run: LEXIFERRY_32BIT=no forces the 64-bit-only way. Every test runs on the 64-bit program instead, with the stand-in IME in System32 only." ]
 }
 
