@@ -1,4 +1,5 @@
-# Shared by the wine wrapper and the two top-level commands; sourced, not run.
+# shellcheck shell=bash
+# Shared by the wine wrapper and the top-level commands; sourced, not run.
 
 # lexiferry_wine_env PREFIX [PROGRAM]: exports the environment every Wine run uses.
 lexiferry_wine_env() {
@@ -18,11 +19,15 @@ lexiferry_wine_env() {
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${LEXIFERRY_WINEDLLOVERRIDES:+;$LEXIFERRY_WINEDLLOVERRIDES}"
   # A Simplified-Chinese Windows: ANSI code page 936.
   export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
-  LEXIFERRY_WINE=/usr/lib/wine/wine64
+  # Debian's loaders, or those in LEXIFERRY_WINE_DIR (the script tests' stand-ins).
+  local loaders=${LEXIFERRY_WINE_DIR:-/usr/lib/wine}
+  LEXIFERRY_WINE=$loaders/wine64
   [ -x "$LEXIFERRY_WINE" ] || LEXIFERRY_WINE=$(command -v wine64 || command -v wine)
-  LEXIFERRY_WINESERVER=/usr/lib/wine/wineserver64
+  # The 32-bit loader: whether the kernel starts it tells whether 32-bit programs run here.
+  LEXIFERRY_WINE32=$loaders/wine
+  LEXIFERRY_WINESERVER=$loaders/wineserver64
   [ -x "$LEXIFERRY_WINESERVER" ] || LEXIFERRY_WINESERVER=$(command -v wineserver)
-  export LEXIFERRY_WINE LEXIFERRY_WINESERVER
+  export LEXIFERRY_WINE LEXIFERRY_WINE32 LEXIFERRY_WINESERVER
 }
 
 # lexiferry_wine_ready: creates the prefix on first use and makes sure its server and

@@ -1,32 +1,43 @@
 #!/usr/bin/env bash
 # Measures how fast a transfer turns a Sogou export into the Kestrix import file, under Wine
-# in a prefix of its own, and writes the numbers to docs/benchmarks.md: those of the 32-bit
-# program that ships, or of the 64-bit one on a machine that cannot run 32-bit programs
-# (tools/widths.sh). On a fresh Debian machine it first installs what is missing and builds.
+# in a prefix of its own, and writes the numbers to docs/benchmarks.md, in the section of the
+# width it measured: the 32-bit program that ships, or the 64-bit one on a machine that cannot
+# run 32-bit programs (tools/widths.sh; LEXIFERRY_32BIT=no measures it on any machine). The
+# other width's section stays as it was, so the shipped program's numbers outlive a run on a
+# machine that can measure only the 64-bit one. On a fresh Debian machine it first installs
+# what is missing and builds.
 #   Usage: tools/bench.sh [entry counts...]      (default: 10000 100000 1000000)
 set -euo pipefail
-export LEXIFERRY_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+LEXIFERRY_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export LEXIFERRY_ROOT
 build=${LEXIFERRY_BUILD_DIR:-$LEXIFERRY_ROOT/build}
 out=$LEXIFERRY_ROOT/docs/benchmarks.md
+heading32="## The 32-bit program, the one that ships"
+heading64="## The 64-bit program"
 
 "$LEXIFERRY_ROOT/tools/install-deps.sh"
 "$LEXIFERRY_ROOT/tools/build.sh" "$build"
 
+# shellcheck source=display.sh
 source "$LEXIFERRY_ROOT/tools/display.sh"
 lexiferry_session "$build/bench-prefix"
 
 if [ "$LEXIFERRY_RUNS_32BIT" = yes ]; then
-  width=32-bit tree=$build compiler=i686-w64-mingw32-g++-posix
+  width=32-bit tree=$build compiler=i686-w64-mingw32-g++-posix heading=$heading32
 else
   echo "Measuring the 64-bit program: $LEXIFERRY_NO_32BIT_WHY."
-  width=64-bit tree=$build-x64 compiler=x86_64-w64-mingw32-g++-posix
+  width=64-bit tree=$build-x64 compiler=x86_64-w64-mingw32-g++-posix heading=$heading64
 fi
 echo "Running the benchmark of the $width program (about a minute)..."
-table=$("$LEXIFERRY_WINE" "$tree/bench/lexiferry_bench.exe" "$@" </dev/null)
+# To a file, not a pipe, which a Wine service started meanwhile would hold open.
+results=$build/bench-prefix-results.md
+"$LEXIFERRY_WINE" "$tree/bench/lexiferry_bench.exe" "$@" </dev/null >"$results"
+table=$(tr -d '\r' <"$results")
 
 cpu=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
 memory=$(awk '/^MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo)
-os=$(. /etc/os-release 2>/dev/null && echo "$PRETTY_NAME" || uname -s)
+os=$(uname -s)
+if [ -r /etc/os-release ]; then os=$(. /etc/os-release && echo "$PRETTY_NAME"); fi
 wine_version=$("$LEXIFERRY_WINE" --version 2>/dev/null || echo unknown)
 compiler="$($compiler --version | head -n 1), $width"
 
@@ -43,24 +54,42 @@ verdict=$(printf '%s\n' "$table" | tail -n 1 | awk -F'|' '{
          $9, $9 / $7, $5 - $9
 }')
 
-cat >"$out" <<DOC
-# Transfer benchmark
-
-Of the $width program$([ "$width" = 32-bit ] && echo ", the one that ships" ||
-                       echo " (this machine could not run the 32-bit one that ships)").
+# section HEADING: that section of the file as it is, up to the next heading.
+section() {
+  [ ! -f "$out" ] || awk -v heading="$1" '/^## / { inside = ($0 == heading) } inside' "$out"
+}
+measured=$(cat <<DOC
+$heading
 
 $verdict
 
-Measured on $(date -u '+%Y-%m-%d %H:%M UTC') by \`tools/bench.sh\`.
+Measured on $(date -u '+%Y-%m-%d %H:%M UTC') by \`tools/bench.sh\`, on: $cpu, $(nproc) cores,
+$memory memory; $os; $wine_version; $compiler.
 
-Machine: $cpu, $(nproc) cores, $memory memory; $os; $wine_version; $compiler.
+$table
+DOC
+)
+# One section per width, the 32-bit one first; the other width's is kept as it is.
+if [ "$width" = 32-bit ]; then
+  sections=("$measured" "$(section "$heading64")")
+else
+  sections=("$(section "$heading32")" "$measured")
+fi
+doc=$(
+  cat <<DOC
+# Transfer benchmark
 
+How fast a transfer turns a Sogou export into the Kestrix import file, under Wine, in each
+width of the program; \`tools/bench.sh\` measures one width and replaces only its section.
 Each export is a realistic Sogou user dictionary (UTF-16LE with its mark, CR LF): words of two
 to eight characters with their readings, about one in twelve a single character or holding
 Latin letters, which Kestrix does not take. Every time is the fastest of five runs, each in a
 fresh process under Wine, with the ANSI code page 936.
 
-$table
+DOC
+  for part in "${sections[@]}"; do [ -z "$part" ] || printf '%s\n\n' "$part"; done
+  cat <<DOC
+## The columns
 
 - **Engine**: the transfer's own path from the finished export to the finished import file:
   the whole file read at once, every line parsed and filtered, every accepted entry checked
@@ -71,5 +100,7 @@ $table
 - **Peak working set**: \`GetProcessMemoryInfo\` at the end of an engine run; **idle** is the
   same process before it started (Wine's own share).
 DOC
-echo "Wrote $out"
+)
+printf '%s\n' "$doc" >"$out"
+echo "Wrote the $width section of $out"
 printf '%s\n' "$table"

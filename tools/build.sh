@@ -3,8 +3,10 @@
 # the 32-bit program that ships (BUILD_DIR/lexiferry.exe), BUILD_DIR-x64 the 64-bit one.
 #   Usage: tools/build.sh [BUILD_DIR]
 set -euo pipefail
-export LEXIFERRY_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+LEXIFERRY_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export LEXIFERRY_ROOT
 build=${1:-$LEXIFERRY_ROOT/build}
+# shellcheck source=configure.sh
 source "$LEXIFERRY_ROOT/tools/configure.sh"
 
 lexiferry_configure "$build" i686

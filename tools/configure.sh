@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced: configures a build tree of Lexiferry for Windows with MinGW-w64.
 
 # lexiferry_configure DIR ARCH [CMAKE ARGS...]: a Release tree for one width (i686 or x86_64).

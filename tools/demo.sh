@@ -6,13 +6,15 @@
 # window closes it prints what the stand-in Kestrix IME received. On a machine that cannot run
 # 32-bit programs (tools/widths.sh) it shows the 64-bit program instead.   Usage: tools/demo.sh
 set -euo pipefail
-export LEXIFERRY_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+LEXIFERRY_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export LEXIFERRY_ROOT
 build=${LEXIFERRY_BUILD_DIR:-$LEXIFERRY_ROOT/build}
 sample=$LEXIFERRY_ROOT/tools/demo/sogou-userdict.txt
 
 "$LEXIFERRY_ROOT/tools/install-deps.sh"
 "$LEXIFERRY_ROOT/tools/build.sh" "$build"
 
+# shellcheck source=display.sh
 source "$LEXIFERRY_ROOT/tools/display.sh"
 prefix=$build/demo-prefix
 lexiferry_session "$prefix" own

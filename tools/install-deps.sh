@@ -17,6 +17,7 @@ else
     wine wine64 wine32:i386                     # runs the program and every test, in both widths
     xvfb xdotool x11-apps imagemagick           # a virtual display, real input, screenshots
     fonts-wqy-microhei fonts-noto-cjk locales-all  # Chinese text under a zh_CN locale
+    shellcheck bats                             # the scripts' check and their own tests
   )
 fi
 

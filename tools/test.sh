@@ -1,21 +1,27 @@
 #!/usr/bin/env bash
-# Builds Lexiferry in both widths and runs the tests under Wine, on a private virtual display:
+# Checks the scripts (tools/check-scripts.sh), then builds Lexiferry in both widths and runs
+# the tests under Wine, on a private virtual display:
 # every test on the 32-bit program that ships, then the transfer, the registry views, the
 # window's sync and the DLL search on the 64-bit one, in the same 64-bit prefix; last, that
 # two Release builds of the 32-bit program are the same bytes.
 # On a machine that cannot run 32-bit programs (tools/widths.sh) the 32-bit program is built
 # and inspected but not run, and every test runs on the 64-bit program instead; what needs
-# the other width is reported skipped, never passed.
+# the other width is reported skipped, never passed. Where it cannot be told whether 32-bit
+# programs run, the command stops and says why.
 # On a fresh Debian machine it first installs what is missing.  Usage: tools/test.sh
 set -euo pipefail
-export LEXIFERRY_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+LEXIFERRY_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export LEXIFERRY_ROOT
 build=${LEXIFERRY_BUILD_DIR:-$LEXIFERRY_ROOT/build}
 build64=$build-x64
 x64_tests='^(TransformEndToEnd|Sync|SgToolStandin|KestrixImeStandin)\.|^FaultMatrix\.(SogouKey|DllsPlanted)|^Windows7WithoutUpdates\.'
 
 "$LEXIFERRY_ROOT/tools/install-deps.sh"
+echo "== The scripts: shellcheck and their own tests"
+"$LEXIFERRY_ROOT/tools/check-scripts.sh"
 "$LEXIFERRY_ROOT/tools/build.sh" "$build"
 
+# shellcheck source=display.sh
 source "$LEXIFERRY_ROOT/tools/display.sh"
 lexiferry_session "$build/wineprefix"
 export LEXIFERRY_WINEPREFIX=$WINEPREFIX
@@ -31,18 +37,21 @@ skipped=()
 # run_tests TREE PEER [CTEST ARGS...]: PEER is the other width's tree, whose stand-in IME the
 # tests install beside their own.
 run_tests() {
-  local tree=$1 peer=$2 log=$1/Testing/test-output.log status=0
+  local tree=$1 peer=$2 log=$1/Testing/test-output.log status=0 name extra=()
   shift 2
+  read -ra extra <<<"${LEXIFERRY_CTEST_ARGS:-}"
   mkdir -p "$tree/Testing"
   (cd "$tree" && LEXIFERRY_TEST_PEER_BINARY_DIR=$peer \
      ctest --output-on-failure -j2 --repeat "${LEXIFERRY_CTEST_REPEAT:-until-pass:2}" "$@" \
-       ${LEXIFERRY_CTEST_ARGS:-}) 2>&1 | tee "$log" || status=$?
-  # A failed run's line ends in "***Failed", "***Exception: ..." or "***Timeout".
-  retried+=($(sed -n 's/^ *[0-9]*\/[0-9]* Test *#[0-9]*: \([^ ]*\) .*\*\*\*\(Failed\|Exception\|Timeout\).*/\1/p' "$log"))
-  local name
-  for name in $(sed -n 's/^ *[0-9]*\/[0-9]* Test *#[0-9]*: \([^ ]*\) .*\*\*\*Skipped.*/\1/p' "$log"); do
+       "${extra[@]}") 2>&1 | tee "$log" || status=$?
+  # A failed run's line ends in "***Failed", "***Exception: ..." or "***Timeout". Only a
+  # test's first run is counted ("3/26 Test  #5: ..."): CTest shows its second one as
+  # "      Test  #5: ...".
+  while IFS= read -r name; do retried+=("$name"); done < <(sed -n \
+    's/^ *[0-9]*\/[0-9]* Test *#[0-9]*: \([^ ]*\) .*\*\*\*\(Failed\|Exception\|Timeout\).*/\1/p' "$log")
+  while IFS= read -r name; do
     skipped+=("$name: $(skip_reason "$tree" "$name")")
-  done
+  done < <(sed -n 's/^ *[0-9]*\/[0-9]* Test *#[0-9]*: \([^ ]*\) .*\*\*\*Skipped.*/\1/p' "$log")
   return "$status"
 }
 # skip_reason TREE TEST: what the test said when it skipped, from CTest's full record (CTest

@@ -1,32 +1,61 @@
+# shellcheck shell=bash
 # Sourced: the one answer to "does this machine run 32-bit Windows programs under Wine?",
 # which every command asks once, after its Wine session has started.
 #
-# Some machines of this kind run no 32-bit (i386) executable at all: the kernel refuses them,
-# so Wine's 32-bit half cannot start, the prefix gets no SysWOW64, and every 32-bit Windows
-# program fails to start. The answer comes from starting a 32-bit program of our own, not
-# from the packages, which install either way. LEXIFERRY_32BIT=no forces "no", to try the
-# 64-bit-only way on a machine that has both.
+# Some machines of this kind run no 32-bit (i386) executable at all: the kernel refuses them
+# ("Exec format error"), so Wine's 32-bit half cannot start and no 32-bit Windows program
+# runs. That refusal of Wine's own 32-bit loader is the only "no" a machine gives. Any other
+# failure to start a 32-bit program of ours (Wine failing to start a process, which happens
+# now and then under load; a broken 32-bit Wine; a prefix made on the other sort of machine)
+# is a fault and stops the command: taken for "no", it would skip every 32-bit test and pass.
+# LEXIFERRY_32BIT=no forces "no", to try the 64-bit-only way on a machine that has both.
 
-# lexiferry_ask_32bit: sets LEXIFERRY_RUNS_32BIT (yes or no) and, for no, LEXIFERRY_NO_32BIT_WHY.
+# lexiferry_ask_32bit: sets and exports LEXIFERRY_RUNS_32BIT (yes or no) and
+# LEXIFERRY_NO_32BIT_WHY (why not; empty for yes), whatever the caller had in them. When it
+# cannot tell, it says why on standard error and returns 1.
+# LEXIFERRY_PROBE_SECONDS: how long one start of the probe may take (default 60).
 lexiferry_ask_32bit() {
-  LEXIFERRY_RUNS_32BIT=no
+  export LEXIFERRY_RUNS_32BIT=no LEXIFERRY_NO_32BIT_WHY=
   if [ "${LEXIFERRY_32BIT:-}" = no ]; then
     LEXIFERRY_NO_32BIT_WHY="LEXIFERRY_32BIT=no forces the 64-bit-only way"
     return 0
   fi
-  local dir answer=""
-  dir=$(mktemp -d)
-  if i686-w64-mingw32-gcc-posix -O2 -s -o "$dir/runs32.exe" "$LEXIFERRY_ROOT/tools/probe/runs32.c" 2>"$dir/cc"
-  then
-    answer=$("$LEXIFERRY_WINE" "$dir/runs32.exe" </dev/null 2>/dev/null | tr -d '\r' || true)
-  else
-    LEXIFERRY_NO_32BIT_WHY="the 32-bit probe did not compile: $(head -n 1 "$dir/cc")"
-  fi
+  # What Wine says goes to files beside the prefix, kept for a look after a failure; never to
+  # a pipe, which a Wine service started meanwhile would inherit and hold open (as in
+  # cmake/wine-run.sh).
+  local dir=$WINEPREFIX-probe seconds=${LEXIFERRY_PROBE_SECONDS:-60} try status=0
   rm -rf "$dir"
-  if [ "$answer" = "32-bit programs run" ]; then
-    LEXIFERRY_RUNS_32BIT=yes
-  elif [ -z "${LEXIFERRY_NO_32BIT_WHY:-}" ]; then
-    LEXIFERRY_NO_32BIT_WHY="this machine cannot run 32-bit programs (a 32-bit program of ours did not start under Wine)"
+  mkdir -p "$dir"
+  # Started by bash itself, which names the kernel's refusal (timeout or env would hand a
+  # refused file to /bin/sh as a script), in English: the session's locale is Chinese.
+  if ! (export LC_ALL=C; "$LEXIFERRY_WINE32" --version </dev/null >"$dir/loader" 2>&1); then
+    if grep -q 'Exec format error' "$dir/loader"; then
+      LEXIFERRY_NO_32BIT_WHY="this machine cannot run 32-bit programs (the kernel refuses Wine's 32-bit loader $LEXIFERRY_WINE32: Exec format error)"
+      return 0
+    fi
+    echo "Cannot tell whether this machine runs 32-bit programs: Wine's 32-bit loader" \
+         "$LEXIFERRY_WINE32 does not start: $(head -n 1 "$dir/loader")" >&2
+    return 1
   fi
-  export LEXIFERRY_RUNS_32BIT LEXIFERRY_NO_32BIT_WHY
+  if ! i686-w64-mingw32-gcc-posix -O2 -s -o "$dir/runs32.exe" \
+       "$LEXIFERRY_ROOT/tools/probe/runs32.c" </dev/null >"$dir/compiler" 2>&1; then
+    echo "Cannot tell whether this machine runs 32-bit programs: the 32-bit probe does not" \
+         "compile: $(head -n 1 "$dir/compiler")" >&2
+    return 1
+  fi
+  for try in 1 2 3; do
+    status=0
+    timeout "$seconds" "$LEXIFERRY_WINE" "$dir/runs32.exe" </dev/null >"$dir/output" \
+      2>"$dir/errors" || status=$?
+    if [ "$(tr -d '\r' <"$dir/output")" = "32-bit programs run" ]; then
+      LEXIFERRY_RUNS_32BIT=yes
+      return 0
+    fi
+  done
+  local last="ended with exit status $status"
+  [ "$status" -ne 124 ] || last="was stopped after $seconds s"
+  echo "Cannot tell whether this machine runs 32-bit programs: the kernel runs Wine's 32-bit" \
+       "loader, but our 32-bit probe gave no answer under Wine in $try tries (the last $last;" \
+       "what it wrote is in $dir)." >&2
+  return 1
 }

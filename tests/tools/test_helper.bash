@@ -1,11 +1,13 @@
+# shellcheck shell=bash
 # Loaded by every script test: each test gets a folder of its own, a HOME inside it, a PATH
 # that starts with a folder of stand-in commands, and none of the variables the scripts read
 # from their caller, so the caller's environment never decides a test.
 
 LEXIFERRY_SOURCE=$(cd "$BATS_TEST_DIRNAME/../.." && pwd)
+FIXTURES=$BATS_TEST_DIRNAME/fixtures
 
 setup() {
-  TEST_DIR=$BATS_TEST_TMPDIR/t
+  export TEST_DIR=$BATS_TEST_TMPDIR/t
   mkdir -p "$TEST_DIR/home" "$TEST_DIR/bin"
   export HOME=$TEST_DIR/home
   export PATH=$TEST_DIR/bin:/usr/local/bin:/usr/bin:/bin
@@ -13,10 +15,141 @@ setup() {
   for name in $(compgen -e | grep -E '^(LEXIFERRY_|WINE|DISPLAY$|CI$)'); do unset "$name"; done
 }
 
+# A stand-in that left something running in the background names it here, to be ended.
+teardown() {
+  local pid
+  if [ -f "$TEST_DIR/background.pids" ]; then
+    while read -r pid; do kill "$pid" 2>/dev/null || true; done <"$TEST_DIR/background.pids"
+  fi
+}
+
+# create_script FILE: an executable bash script, its body read from standard input (a heredoc).
+create_script() {
+  mkdir -p "$(dirname "$1")"
+  { echo '#!/usr/bin/env bash'; cat; } >"$1"
+  chmod +x "$1"
+}
+
 # create_executable NAME: a stand-in command in the test's PATH, its body read from standard
 # input (a heredoc), run by bash.
 create_executable() {
-  local file=$TEST_DIR/bin/$1
-  { echo '#!/usr/bin/env bash'; cat; } >"$file"
-  chmod +x "$file"
+  create_script "$TEST_DIR/bin/$1"
+}
+
+# assert_status EXPECTED: the last run's exit status is EXPECTED; if not, shows its output.
+# shellcheck disable=SC2154  # status and output: set by bats' run
+assert_status() {
+  [ "$status" -eq "$1" ] || {
+    printf 'exit status %s, not %s; the output:\n%s\n' "$status" "$1" "$output" >&2
+    return 1
+  }
+}
+
+# assert_output EXPECTED: the last run's output is exactly EXPECTED; if not, shows both.
+# shellcheck disable=SC2154  # output: set by bats' run
+assert_output() {
+  [ "$output" = "$1" ] || {
+    diff -u <(printf '%s\n' "$1") <(printf '%s\n' "$output") | sed 1,2d >&2
+    return 1
+  }
+}
+
+# stand_in_checkout: the checkout's commands in a folder of the test's own (tools/, cmake/,
+# docs/, where bench.sh writes), building into $TEST_DIR/build, on a machine of stand-ins
+# where 32-bit programs run: Debian's package tools with everything installed, CMake, the
+# compilers, Xvfb, CTest, and Wine's loaders and server (in LEXIFERRY_WINE_DIR). The checks
+# that have tests of their own (the scripts', the same bytes from two builds) are stood in
+# for too. Sets ROOT and BUILD. What the stand-ins were asked is kept in $TEST_DIR/*.calls.
+stand_in_checkout() {
+  ROOT=$TEST_DIR/lexiferry
+  BUILD=$TEST_DIR/build
+  export LEXIFERRY_BUILD_DIR=$BUILD LEXIFERRY_WINE_DIR=$TEST_DIR/wine
+  mkdir -p "$ROOT"
+  cp -R "$LEXIFERRY_SOURCE/tools" "$LEXIFERRY_SOURCE/cmake" "$LEXIFERRY_SOURCE/docs" "$ROOT/"
+  create_script "$ROOT/tools/check-scripts.sh" <<<'echo "The scripts are sound."'
+  create_script "$ROOT/tools/check-reproducible.sh" <<<'echo "Reproducible."'
+
+  create_executable dpkg-query <<<"echo 'install ok installed'"
+  create_executable dpkg <<'EOF'
+[ "$1" != --print-foreign-architectures ] || echo i386
+EOF
+  # Configuring makes the tree; building leaves what the commands take from it.
+  create_executable cmake <<'EOF'
+echo "$*" >>"$TEST_DIR/cmake.calls"
+case $1 in
+  -S) mkdir -p "$4" ;;
+  --build) mkdir -p "$2/standins" "$2/bench"
+           touch "$2/lexiferry.exe" "$2/standins/sgtool.exe" "$2/standins/KestrixPinyin2.ime" \
+                 "$2/bench/lexiferry_bench.exe" ;;
+esac
+EOF
+  create_executable i686-w64-mingw32-gcc-posix <<'EOF'
+while [ "$1" != -o ]; do shift; done
+echo 'a 32-bit Windows program' >"$2"
+EOF
+  local width
+  for width in i686 x86_64; do
+    create_executable "$width-w64-mingw32-g++-posix" <<<"echo '$width-w64-mingw32-g++-posix (GCC) 12-posix'"
+  done
+  # Ready for clients at once; ended by the command that started it.
+  create_executable Xvfb <<'EOF'
+echo "${1#:}" >&3
+exec sleep 60 3>&-
+EOF
+  # CTest replays the output a real CTest wrote in this tree (record_ctest), if any.
+  create_executable ctest <<'EOF'
+echo "${PWD##*/} $* | answer: ${LEXIFERRY_RUNS_32BIT-unset}, why: ${LEXIFERRY_NO_32BIT_WHY-unset}, peer unrunnable: ${LEXIFERRY_TEST_PEER_UNRUNNABLE-unset}" >>"$TEST_DIR/ctest.calls"
+recorded=$TEST_DIR/ctest/${PWD##*/}
+[ -d "$recorded" ] || { echo "100% tests passed, 0 tests failed out of 2"; exit 0; }
+mkdir -p Testing/Temporary
+cp "$recorded/LastTest.log" Testing/Temporary/LastTest.log
+cat "$recorded/output.txt"
+exit "$(cat "$recorded/status")"
+EOF
+
+  create_script "$TEST_DIR/wine/wineserver64" <<<'exit 0'
+  create_script "$TEST_DIR/wine/wine" <<<'echo "wine-8.0 (stand-in)"'
+  create_script "$TEST_DIR/wine/wine64" <<EOF
+echo "\$*" >>"$TEST_DIR/wine.calls"
+case \$1 in
+  --version) echo "wine-8.0 (stand-in)" ;;
+  wineboot) mkdir -p "\$WINEPREFIX/drive_c/windows/system32" "\$WINEPREFIX/drive_c/windows/syswow64" ;;
+  */runs32.exe) exec "$TEST_DIR/probe" ;;
+  */lexiferry_bench.exe) cat "$FIXTURES/bench-table.md" ;;
+esac
+EOF
+  # Our 32-bit probe as a Windows program writes it.
+  create_script "$TEST_DIR/probe" <<<"printf '32-bit programs run\\r\\n'"
+}
+
+# refuse_32bit_programs: the 32-bit loader becomes a file the kernel refuses to execute, as
+# on a machine that runs no 32-bit program.
+refuse_32bit_programs() {
+  printf '\177ELF\011\011\011\000\000\000\000\000\000\000\000\000' >"$TEST_DIR/wine/wine"
+}
+
+# record_ctest TREE FIXTURE: CTest in TREE (build or build-x64) replays the recorded FIXTURE.
+record_ctest() {
+  mkdir -p "$TEST_DIR/ctest"
+  cp -R "$FIXTURES/ctest/$2" "$TEST_DIR/ctest/$1"
+}
+
+# run_command COMMAND [ARGS...]: runs one of the copy's commands (tools/test.sh, say) as bats'
+# run does, with nounset and pipefail on from its first line and in every bash it starts.
+run_command() {
+  local command=$1
+  shift
+  run env SHELLOPTS=nounset:pipefail "$ROOT/$command" "$@" 3>&-
+}
+
+# run_command_with [VARIABLE=VALUE...] -- COMMAND: run_command in a caller's environment
+# holding VARIABLES, with the stand-ins' records of an earlier command removed.
+run_command_with() {
+  local variables=()
+  while [ "$1" != -- ]; do variables+=("$1"); shift; done
+  shift
+  rm -f "$TEST_DIR"/*.calls
+  if [ ${#variables[@]} -gt 0 ]; then export "${variables[@]}"; fi
+  run_command "$@"
+  if [ ${#variables[@]} -gt 0 ]; then unset "${variables[@]%%=*}"; fi
 }
