@@ -46,7 +46,7 @@ fi
 while [ $# -gt 0 ]; do
   case $1 in
     -B) tree=$2; shift ;;
-    -DCMAKE_TOOLCHAIN_FILE=*) arch=${1##*mingw-w64-}; arch=${arch%.cmake} ;;
+    -DCMAKE_TOOLCHAIN_FILE*=*) arch=${1##*mingw-w64-}; arch=${arch%.cmake} ;;
   esac
   shift
 done
