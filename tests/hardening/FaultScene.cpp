@@ -1,5 +1,7 @@
 #include "tests/hardening/FaultScene.h"
 
+#include <algorithm>
+
 #include "res/StatusTexts.h"
 #include "win/UniqueHandles.h"
 
@@ -11,6 +13,31 @@ constexpr wchar_t RefusalCaption[] = L"输入法同步工具";
 // Long enough for the slowest row (tens of megabytes through a per-line write under Wine);
 // a hang still ends the test instead of holding CI.
 constexpr DWORD ExitTimeoutMs = 5000;
+// A quiet run that shows a window is not waited for long: it may be waiting for a click.
+constexpr DWORD QuietRunTimeoutMs = 60000;
+constexpr DWORD WindowSeenGraceMs = 3000;
+
+struct WindowSearch {
+    DWORD processId;
+    std::vector<std::wstring>* found;
+};
+
+// An enumeration callback of its own: a lambda is not CALLBACK (stdcall) on 32-bit Windows.
+BOOL CALLBACK RecordProcessWindow(HWND window, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId) return TRUE;
+    wchar_t className[64] = {};
+    wchar_t title[64] = {};
+    GetClassNameW(window, className, 64);
+    GetWindowTextW(window, title, 64);
+    const std::wstring seen = std::wstring(className) + L" '" + title + L"'";
+    std::vector<std::wstring>& found = *search->found;
+    if (std::find(found.begin(), found.end(), seen) == found.end()) found.push_back(seen);
+    return TRUE;
+}
 
 }  // namespace
 
@@ -113,7 +140,39 @@ RunResult FaultScene::Run(DWORD outcomeTimeoutMs, const std::wstring& programPat
     result.imported = kestrix ? kestrix->ReceivedBytes() : std::string();
     if (kestrix) result.escapePaths = kestrix->ReceivedPaths();
     result.leftInTemp = FilesIn(temp->Directory());
-    result.toolRan = !sogou->ReceivedCommandLine().empty();
+    result.toolRan = sogou && !sogou->ReceivedCommandLine().empty();
+    return result;
+}
+
+QuietResult FaultScene::RunQuiet(const std::wstring& arguments)
+{
+    QuietResult result;
+    const std::wstring log = LogPath();
+    EXPECT_TRUE(testsupport::CreateDirectoryPath(log.substr(0, log.find_last_of(L'\\'))));
+    DeleteFileW(log.c_str());
+    {
+        gui::Program program;
+        EXPECT_TRUE(program.Start(gui::BuildPath(L"lexiferry.exe"), arguments))
+            << "cannot start the program: error " << GetLastError();
+        WindowSearch search{program.Id(), &result.windows};
+        const ULONGLONG start = GetTickCount64();
+        ULONGLONG deadline = start + QuietRunTimeoutMs;
+        while (program.Running() && GetTickCount64() < deadline) {
+            EnumWindows(RecordProcessWindow, reinterpret_cast<LPARAM>(&search));
+            if (!result.windows.empty()) {
+                deadline = std::min(deadline, GetTickCount64() + WindowSeenGraceMs);
+            }
+            Sleep(10);
+        }
+        result.ended = program.WaitForExit(0, result.exitCode);
+        // Leaving the scope ends a program that hangs, and any tool it left running.
+    }
+    result.imported = kestrix ? kestrix->ReceivedBytes() : std::string();
+    if (kestrix) result.escapePaths = kestrix->ReceivedPaths();
+    result.leftInTemp = FilesIn(temp->Directory());
+    result.toolRan = sogou && !sogou->ReceivedCommandLine().empty();
+    result.log = testsupport::ReadFileBytes(log);
+    DeleteFileW(log.c_str());
     return result;
 }
 
@@ -162,6 +221,28 @@ std::vector<std::wstring> FilesIn(const std::wstring& directory)
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return names;
+}
+
+std::vector<std::string> LogLines(const std::string& log)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(log.substr(start, end - start));
+    }
+    if (start < log.size()) lines.push_back(log.substr(start));
+    return lines;
+}
+
+std::vector<std::string> LogFields(const std::string& line)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
+        fields.push_back(line.substr(start, tab - start));
+    }
+    fields.push_back(line.substr(start));
+    return fields;
 }
 
 testing::AssertionResult SameBytes(const std::string& expected, const std::string& actual)
