@@ -795,7 +795,7 @@ TEST_F(FaultMatrix, QuietRunExitCodeSaysWhatBecameOfTheImport)
     scene.UseTemp(L"C:\\LexiferryTest\\Fault Temp");
 
     // A log that cannot be written changes nothing of the run.
-    ExpectQuiet(scene.RunQuiet(L"/quiet /log:C:\\LexiferryTest\\No Such Folder\\x.log"), 0,
+    ExpectQuiet(scene.RunQuiet(L"/quiet \"/log:C:\\LexiferryTest\\No Such Folder\\x.log\""), 0,
                 fixture.expectedImport);
 
     scene.RemoveKestrix();
@@ -812,7 +812,7 @@ TEST_F(FaultMatrix, QuietRunExitCodeSaysWhatBecameOfTheImport)
     const ScratchFolder folder(L"C:\\LexiferryTest\\Export");
     ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"dict.txt",
                                             testsupport::Utf16Export({L"'ni'hao 你好"})));
-    ExpectQuiet(scene.RunQuiet(L"/quiet /from:" + (folder / L"dict.txt")), 3, L"");
+    ExpectQuiet(scene.RunQuiet(L"/quiet /from:" + (folder / L"dict.txt")), 3, L"");  // no space
 }
 
 TEST_F(FaultMatrix, QuietRunThatMayDoNothing)
@@ -920,22 +920,25 @@ TEST_F(FaultMatrix, QuietRunFromAFileThatGivesNoEntry)
     scene.RemoveSogou();
     const ScratchFolder folder(L"C:\\LexiferryTest\\Old PC");
     const std::wstring file = folder / L"dict.txt";
-    ExpectQuiet(scene.RunQuiet(L"/quiet /from:" + file), 4, L"");           // missing
-    ExpectQuiet(scene.RunQuiet(L"/quiet /from:" + folder.Path()), 4, L"");  // a folder
+    const auto fromOption = [](const std::wstring& path) {
+        return L"/quiet \"/from:" + path + L"\"";
+    };
+    ExpectQuiet(scene.RunQuiet(fromOption(file)), 4, L"");           // missing
+    ExpectQuiet(scene.RunQuiet(fromOption(folder.Path())), 4, L"");  // a folder
     ASSERT_TRUE(testsupport::WriteFileBytes(file, ""));
-    ExpectQuiet(scene.RunQuiet(L"/quiet /from:" + file), 4, L"");
+    ExpectQuiet(scene.RunQuiet(fromOption(file)), 4, L"");
     {
         // Held by a program that lets nobody else read it.
         ASSERT_TRUE(testsupport::WriteFileBytes(file, testsupport::Utf16Export({L"'ni'hao 你好"})));
         win::unique_hfile held(
             CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(held);
-        ExpectQuiet(scene.RunQuiet(L"/quiet /from:" + file), 4, L"");
+        ExpectQuiet(scene.RunQuiet(fromOption(file)), 4, L"");
     }
     // Bytes of no encoding: no NUL, no valid UTF-8, no valid GBK (FF is never a GBK byte).
     ASSERT_TRUE(
         testsupport::WriteFileBytes(file, "'ni'hao \xFF\xFE\xFF\r\n'zai'jian \x80\xFF\r\n"));
-    const QuietResult result = scene.RunQuiet(L"/quiet /from:" + file);
+    const QuietResult result = scene.RunQuiet(fromOption(file));
     EXPECT_TRUE(result.exitCode == 4 || result.exitCode == 5) << result.exitCode;
     EXPECT_TRUE(result.ended);
     EXPECT_TRUE(result.windows.empty());

@@ -150,6 +150,8 @@ QuietResult FaultScene::RunQuiet(const std::wstring& arguments)
     const std::wstring log = LogPath();
     EXPECT_TRUE(testsupport::CreateDirectoryPath(log.substr(0, log.find_last_of(L'\\'))));
     DeleteFileW(log.c_str());
+    if (sogou) sogou->ForgetRuns();
+    if (kestrix) kestrix->ForgetImports();
     {
         gui::Program program;
         EXPECT_TRUE(program.Start(gui::BuildPath(L"lexiferry.exe"), arguments))

@@ -248,6 +248,13 @@ std::wstring SogouToolInstall::ReceivedCurrentDirectory() const
     return ReadFileUnits(ToolDirectory() + L"sgtool.cwd");
 }
 
+void SogouToolInstall::ForgetRuns() const
+{
+    for (const wchar_t* record : {L"sgtool.cmdline", L"sgtool.cwd", L"sgtool.log"}) {
+        DeleteFileW((ToolDirectory() + record).c_str());
+    }
+}
+
 bool SogouToolInstall::ExportExistedAtStart() const
 {
     return ReadFileBytes(ToolDirectory() + L"sgtool.log").find("exportExisted=1") !=
@@ -275,17 +282,21 @@ KestrixImeInstall::KestrixImeInstall(std::wstring layoutKey, std::wstring imeFil
                 << "cannot install the other width's stand-in IME";
         }
     }
-    DeleteFileW(RecordPath(L".dic").c_str());
-    DeleteFileW(RecordPath(L".calls").c_str());
+    ForgetImports();
     DeleteFileW(RecordPath(L".ini").c_str());
     RegisterLayout(layoutKey_, kestrixLayoutText, imeFile_.c_str());
+}
+
+void KestrixImeInstall::ForgetImports() const
+{
+    DeleteFileW(RecordPath(L".dic").c_str());
+    DeleteFileW(RecordPath(L".calls").c_str());
 }
 
 KestrixImeInstall::~KestrixImeInstall()
 {
     UnregisterLayout(layoutKey_);
-    DeleteFileW(RecordPath(L".dic").c_str());
-    DeleteFileW(RecordPath(L".calls").c_str());
+    ForgetImports();
     DeleteFileW(RecordPath(L".ini").c_str());
     DeleteFileW(installedPath_.c_str());  // fails while loaded; unreachable without its layout
     if (!otherWidthPath_.empty()) {
