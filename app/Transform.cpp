@@ -7,9 +7,6 @@
 
 #include "dict/CreateDictionaryFile.h"
 
-// TEMPORARY until the branch that reads the user's own Sogou text file is merged.
-std::unique_ptr<DictionaryFileBase> OpenSogouTextFile(const wchar_t* path);
-
 namespace {
 
 // Only the worker thread formats result text, one job at a time.
