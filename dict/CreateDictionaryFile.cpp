@@ -4,6 +4,7 @@
 
 #include "dict/DictionaryFileKestrix.h"
 #include "dict/DictionaryFileSogou.h"
+#include "dict/DictionaryFileSogouText.h"
 
 std::unique_ptr<DictionaryFileBase> CreateDictionaryFile(IME_TYPE type, DictionaryFileMode mode)
 {
@@ -19,5 +20,12 @@ std::unique_ptr<DictionaryFileBase> CreateDictionaryFile(IME_TYPE type, Dictiona
             return nullptr;
     }
     if (!file || !file->Open()) return nullptr;
+    return file;
+}
+
+std::unique_ptr<DictionaryFileBase> OpenSogouTextFile(const wchar_t* path)
+{
+    std::unique_ptr<DictionaryFileSogouText> file(new (std::nothrow) DictionaryFileSogouText());
+    if (!file || !file->ReadUserFile(path)) return nullptr;
     return file;
 }

@@ -1,4 +1,5 @@
-// Makes the opened dictionary file of an IME.
+// Makes the opened dictionary file of an IME, or of a file of Sogou's lines that the user
+// gives.
 #pragma once
 
 #include <memory>
@@ -10,3 +11,13 @@
 // the disk. Also none when the file could not be opened (for Sogou in Read mode: when the
 // export failed); its temporary file is then already deleted.
 std::unique_ptr<DictionaryFileBase> CreateDictionaryFile(IME_TYPE type, DictionaryFileMode mode);
+
+// The Sogou user dictionary from a text file of the export tool's line format that the user
+// gives: exported with Sogou's dictionary manager, or a converter's "Sogou pinyin text", in
+// UTF-16LE or UTF-8, either with or without its mark, or in code page 936 (the rule is in
+// DictionaryFileSogouText.cpp). A path of any length Windows takes. ReadEntry yields what the
+// export tool's file of the same lines would; a file in none of these encodings opens and gives
+// no entry. Path() is empty: the base deletes the file it names. None when the file cannot be
+// opened or read (missing, a folder or a device, unreadable, over 4 GiB, too large to decode).
+// The file is the user's own: never written, moved, locked against other readers or deleted.
+std::unique_ptr<DictionaryFileBase> OpenSogouTextFile(const wchar_t* path);

@@ -11,6 +11,15 @@
 
 namespace {
 
+constexpr unsigned char Utf16Mark[] = {0xFF, 0xFE};
+constexpr unsigned char Utf8Mark[] = {0xEF, 0xBB, 0xBF};
+
+template <std::size_t Size>
+bool StartsWith(const unsigned char* bytes, std::uint32_t size, const unsigned char (&mark)[Size])
+{
+    return size >= Size && std::memcmp(bytes, mark, Size) == 0;
+}
+
 constexpr wchar_t CarriageReturn = L'\r';
 constexpr wchar_t LineFeed = L'\n';
 // A UTF-16 unit never takes more than three bytes in UTF-8 or in an ANSI code page.
@@ -61,13 +70,13 @@ bool HasLoneSurrogate(const wchar_t* units, std::size_t count)
 
 }  // namespace
 
-bool Utf8TextBytes(std::uint64_t contentBytes, int& textBytes)
+bool EncodedTextBytes(std::uint64_t contentBytes, std::uint32_t markBytes, int& textBytes)
 {
-    constexpr std::uint64_t markSize = 3;
-    if (contentBytes < markSize || contentBytes - markSize > static_cast<std::uint64_t>(INT_MAX)) {
+    if (contentBytes < markBytes ||
+        contentBytes - markBytes > static_cast<std::uint64_t>(INT_MAX)) {
         return false;
     }
-    textBytes = static_cast<int>(contentBytes - markSize);
+    textBytes = static_cast<int>(contentBytes - markBytes);
     return true;
 }
 
@@ -116,10 +125,14 @@ bool DictionaryFileBase::Load(const wchar_t* filePath)
     file.reset(CreateFileW(
         filePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
         mode == DictionaryFileMode::Write ? CREATE_ALWAYS : OPEN_ALWAYS, 0, nullptr));
-    if (!file) return false;
+    if (!file || !ReadContent(file.get())) return false;
+    return contentSize == 0 || DecodeExportedContent();
+}
 
+bool DictionaryFileBase::ReadContent(HANDLE source)
+{
     DWORD sizeHigh = 0;
-    const DWORD size = GetFileSize(file.get(), &sizeHigh);
+    const DWORD size = GetFileSize(source, &sizeHigh);
     if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
     if (sizeHigh != 0) return false;  // content beyond 4 GiB would be cut off silently
     if (size == 0) return true;
@@ -127,57 +140,81 @@ bool DictionaryFileBase::Load(const wchar_t* filePath)
     content.reset(new (std::nothrow) unsigned char[size]);
     if (!content) return false;
     DWORD read = 0;
-    if (!ReadFile(file.get(), content.get(), size, &read, nullptr) || read != size) {
+    if (!ReadFile(source, content.get(), size, &read, nullptr) || read != size) {
         content.reset();
         return false;
     }
     contentSize = size;
+    return true;
+}
+
+bool DictionaryFileBase::DecodeExportedContent()
+{
     encoding = DetectEncoding();
-    return encoding != TextEncoding::Utf8 || DecodeUtf8Content();
+    // Invalid sequences become U+FFFD, so a bad byte spoils only its own line.
+    return encoding != TextEncoding::Utf8 ||
+           DecodeContent(CP_UTF8, sizeof(Utf8Mark), 0) == Decoding::Decoded;
 }
 
 TextEncoding DictionaryFileBase::DetectEncoding()
 {
-    if (contentSize >= 2 && content[0] == 0xFF && content[1] == 0xFE) {
+    if (StartsWith(content.get(), contentSize, Utf16Mark)) {
         readPosition = 1;
         return TextEncoding::Utf16;
     }
-    if (contentSize >= 3 && content[0] == 0xEF && content[1] == 0xBB && content[2] == 0xBF) {
-        return TextEncoding::Utf8;
-    }
+    if (StartsWith(content.get(), contentSize, Utf8Mark)) return TextEncoding::Utf8;
     return TextEncoding::Utf16;
 }
 
-bool DictionaryFileBase::DecodeUtf8Content()
+bool DictionaryFileBase::ContentStartsWithMark() const
 {
-    constexpr std::uint32_t markSize = 3;
+    return StartsWith(content.get(), contentSize, Utf16Mark) ||
+           StartsWith(content.get(), contentSize, Utf8Mark);
+}
+
+bool DictionaryFileBase::ContentHoldsNulByte() const
+{
+    return contentSize != 0 && std::memchr(content.get(), 0, contentSize) != nullptr;
+}
+
+void DictionaryFileBase::DiscardContent()
+{
+    content.reset();
+    contentSize = 0;
     readPosition = 0;
+}
+
+DictionaryFileBase::Decoding DictionaryFileBase::DecodeContent(UINT codePage,
+                                                               std::uint32_t markBytes, DWORD flags)
+{
     int textBytes = 0;
-    if (!Utf8TextBytes(contentSize, textBytes)) return false;
+    if (!EncodedTextBytes(contentSize, markBytes, textBytes)) return Decoding::Failed;
     if (textBytes == 0) {
-        content.reset();
-        contentSize = 0;
-        return true;
+        DiscardContent();
+        return Decoding::Decoded;
     }
-    const char* text = reinterpret_cast<const char*>(content.get()) + markSize;
-    // Invalid sequences become U+FFFD, so a bad byte spoils only its own line.
-    const int unitCount = MultiByteToWideChar(CP_UTF8, 0, text, textBytes, nullptr, 0);
+    const char* text = reinterpret_cast<const char*>(content.get()) + markBytes;
+    const int unitCount = MultiByteToWideChar(codePage, flags, text, textBytes, nullptr, 0);
+    if (unitCount <= 0) {
+        return GetLastError() == ERROR_NO_UNICODE_TRANSLATION ? Decoding::NotInCodePage
+                                                              : Decoding::Failed;
+    }
     std::uint32_t decodedBytes = 0;
-    if (unitCount <= 0 ||
-        !DecodedContentBytes(static_cast<std::uint64_t>(unitCount), decodedBytes)) {
-        return false;
+    if (!DecodedContentBytes(static_cast<std::uint64_t>(unitCount), decodedBytes)) {
+        return Decoding::Failed;
     }
     // wchar_t is UTF-16LE on Windows, so the units land in the buffer as the bytes ReadLine
     // expects; new[] aligns a byte buffer for any fundamental type.
     std::unique_ptr<unsigned char[]> decoded(new (std::nothrow) unsigned char[decodedBytes]);
     if (!decoded ||
-        MultiByteToWideChar(CP_UTF8, 0, text, textBytes, reinterpret_cast<wchar_t*>(decoded.get()),
-                            unitCount) != unitCount) {
-        return false;
+        MultiByteToWideChar(codePage, flags, text, textBytes,
+                            reinterpret_cast<wchar_t*>(decoded.get()), unitCount) != unitCount) {
+        return Decoding::Failed;
     }
     content = std::move(decoded);
     contentSize = decodedBytes;
-    return true;
+    readPosition = 0;
+    return Decoding::Decoded;
 }
 
 wchar_t DictionaryFileBase::UnitAt(std::uint32_t index) const

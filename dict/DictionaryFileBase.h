@@ -1,6 +1,7 @@
 // One temporary dictionary file through which entries leave one IME and enter another.
 // The whole file is held in memory and read line by line as UTF-16LE; text is written in
-// the file's encoding. Destroying the object deletes the file.
+// the file's encoding. Destroying the object deletes the file. A subclass may read a file of
+// the user's instead: it has no path here, so the base neither holds nor deletes it.
 #pragma once
 
 #include <cstdint>
@@ -63,6 +64,29 @@ protected:
     // end closes may be cut, and is then not read.
     void DropUnterminatedLastLine(bool drop) { dropUnterminatedLastLine = drop; }
     void SetEncoding(TextEncoding value) { encoding = value; }
+
+    // For a subclass whose content comes from a file of the user's, which it opens itself.
+    // Reads the whole of an open file into the content, undecoded. False when the file is over
+    // 4 GiB, when the memory can't be had, or when the read fails or falls short.
+    bool ReadContent(HANDLE source);
+    // Decodes the content read as the export tool writes it: after an FF FE mark or without
+    // one UTF-16LE, after an EF BB BF mark UTF-8. False when it is too large to be held.
+    bool DecodeExportedContent();
+    enum class Decoding : std::int32_t {
+        Decoded = 0,
+        NotInCodePage = 1,  // bytes that the code page refuses (with MB_ERR_INVALID_CHARS)
+        Failed = 2,         // too large to be held, or a conversion the system can't make
+    };
+    // Replaces the content after its first markBytes bytes, text in the code page, by the
+    // same text in UTF-16LE, which ReadLine reads from its start. Left as it was unless
+    // Decoded.
+    Decoding DecodeContent(UINT codePage, std::uint32_t markBytes, DWORD flags);
+    // Whether the content read begins with either mark above, and whether any of its bytes
+    // is 0.
+    bool ContentStartsWithMark() const;
+    bool ContentHoldsNulByte() const;
+    // Leaves no content: nothing to read.
+    void DiscardContent();
     // WriteText of the text that the pieces make one after the other, without that text
     // being made first: making a line costs a good part of writing it. It goes round the
     // virtual WriteText, so the caller passes itself, and the compiler makes sure that there
@@ -82,9 +106,6 @@ private:
     bool AddText(std::initializer_list<std::wstring_view> pieces);
     bool Load(const wchar_t* filePath);
     TextEncoding DetectEncoding();
-    // Replaces UTF-8 content after its mark by the same text in UTF-16LE. False, as for a
-    // failed export, when the text or its decoded size is too large to be held.
-    bool DecodeUtf8Content();
     std::uint32_t UnitCount() const { return contentSize / 2; }
     // Makes room for count more units in the pending block, writing out what it holds when
     // they would not fit. False when the file has failed or the room can't be had.
@@ -124,9 +145,9 @@ private:
     bool writeFailed = false;
 };
 
-// The sizes of decoding UTF-8 content (its three-byte mark included) into the UTF-16LE that
+// The sizes of decoding content (its mark of markBytes included) into the UTF-16LE that
 // ReadLine reads. Both are false where the numbers can't be held: text after the mark longer
 // than one conversion call takes (INT_MAX bytes), or more units than the content's 32-bit
 // size holds.
-bool Utf8TextBytes(std::uint64_t contentBytes, int& textBytes);
+bool EncodedTextBytes(std::uint64_t contentBytes, std::uint32_t markBytes, int& textBytes);
 bool DecodedContentBytes(std::uint64_t unitCount, std::uint32_t& contentBytes);

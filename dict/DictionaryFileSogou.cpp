@@ -111,9 +111,15 @@ bool EndedByException(DWORD exitCode)
 
 }  // namespace
 
-DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode fileMode) : DictionaryFileBase(fileMode)
+DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode fileMode)
+    : DictionaryFileSogou(fileMode, L"sogou.tmp")
 {
-    ComposePath(L"sogou.tmp");
+}
+
+DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode fileMode, const wchar_t* temporaryName)
+    : DictionaryFileBase(fileMode)
+{
+    if (temporaryName != nullptr) ComposePath(temporaryName);
 }
 
 bool ComposeExportCommandLine(const wchar_t* exportPath, std::wstring& toolPath,

@@ -18,6 +18,10 @@ public:
     bool WriteEntry(const DictionaryEntry&) override { return true; }
     ParseLineResult ParseLine(const std::wstring& line, std::wstring& pinyin, std::wstring& word,
                               std::int32_t& weight) override;
+
+protected:
+    // With a temporary file of that name, which the base deletes; with none, no path at all.
+    DictionaryFileSogou(DictionaryFileMode fileMode, const wchar_t* temporaryName);
 };
 
 // The export tool's full path and its command line for exportPath, from the installation

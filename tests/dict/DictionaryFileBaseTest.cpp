@@ -76,12 +76,15 @@ TEST(DictionaryLineReader, DecodesUtf8AfterItsMark)
     // conversion call (an int of bytes), and its units must fit the content's 32-bit size.
     // The index that overflowed an int was 2 x 2^30 units; the size went negative at 2^31.
     int textBytes = -1;
-    EXPECT_TRUE(Utf8TextBytes(3, textBytes));
+    EXPECT_TRUE(EncodedTextBytes(3, 3, textBytes));
     EXPECT_EQ(0, textBytes);
-    EXPECT_TRUE(Utf8TextBytes(3ull + INT_MAX, textBytes));
+    EXPECT_TRUE(EncodedTextBytes(3ull + INT_MAX, 3, textBytes));
     EXPECT_EQ(INT_MAX, textBytes);
-    EXPECT_FALSE(Utf8TextBytes(4ull + INT_MAX, textBytes));
-    EXPECT_FALSE(Utf8TextBytes(0xFFFFFFFFull, textBytes));
+    EXPECT_FALSE(EncodedTextBytes(4ull + INT_MAX, 3, textBytes));
+    EXPECT_FALSE(EncodedTextBytes(0xFFFFFFFFull, 3, textBytes));
+    // Unmarked text, decoded from its first byte.
+    EXPECT_TRUE(EncodedTextBytes(INT_MAX, 0, textBytes));
+    EXPECT_FALSE(EncodedTextBytes(1ull + INT_MAX, 0, textBytes));
     std::uint32_t decodedBytes = 0;
     EXPECT_TRUE(DecodedContentBytes(1u << 30, decodedBytes));
     EXPECT_EQ(0x80000000u, decodedBytes);

@@ -1,6 +1,10 @@
 #include "dict/DictionaryFileSogou.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
+
+#include "dict/CreateDictionaryFile.h"
 
 #include "tests/dict/FixtureFile.h"
 #include "tests/support/EnvironmentOverride.h"
@@ -208,6 +212,242 @@ TEST_F(SogouCommandLine, RefusesValuesThatAreNotStrings)
     EXPECT_FALSE(Compose());
     registry.SetRaw(L"SOFTWARE\\sogouinput", nullptr, REG_MULTI_SZ, L"C:\\Sogou\0", 20);
     EXPECT_FALSE(Compose());
+}
+
+// The user's own file of the export tool's lines, as Sogou's dictionary manager or a
+// converter writes it.
+
+using Entries = std::vector<std::pair<std::wstring, std::wstring>>;  // pinyin, word
+
+Entries EntriesOf(DictionaryFileBase& file)
+{
+    Entries entries;
+    DictionaryEntry entry;
+    while (file.ReadEntry(entry)) {
+        EXPECT_EQ(1, entry.weight);
+        entries.emplace_back(entry.pinyin, entry.word);
+    }
+    return entries;
+}
+
+// The file's entries; a failure when it does not open.
+Entries EntriesOfTextFile(const std::wstring& path)
+{
+    std::unique_ptr<DictionaryFileBase> file = OpenSogouTextFile(path.c_str());
+    if (!file) {
+        ADD_FAILURE() << "not opened";
+        return {};
+    }
+    return EntriesOf(*file);
+}
+
+const Entries TextFileEntries = {
+    {L"ni hao", L"\x4F60\x597D"}, {L"shi jie", L"\x4E16\x754C"}, {L"a yi", L"\x963F\x59E8"}};
+
+// The lines that give TextFileEntries, each as its bytes in one encoding, without line end.
+std::vector<std::string> TextFileLines(const std::string& encoding)
+{
+    // The GBK bytes written out: converted with code page 936, they would check the reader's
+    // conversion against itself.
+    if (encoding == "GBK") {
+        return {";Sogou user dictionary",    "'ni'hao \xC4\xE3\xBA\xC3", "broken", "",
+                "'shi'jie \xCA\xC0\xBD\xE7", "'a'yi \xB0\xA2\xD2\xCC"};
+    }
+    const std::vector<std::wstring> lines = {
+        L";Sogou user dictionary", L"'ni'hao \x4F60\x597D", L"broken", L"",
+        L"'shi'jie \x4E16\x754C",  L"'a'yi \x963F\x59E8"};
+    std::vector<std::string> bytes;
+    for (const std::wstring& line : lines) {
+        bytes.push_back(encoding == "UTF-8" ? testsupport::Utf8Bytes(line)
+                                            : testsupport::Utf16Bytes(line));
+    }
+    return bytes;
+}
+
+TEST(SogouTextFile, GivesTheSameEntriesInEveryEncodingAndLineEnd)
+{
+    testsupport::ProcessTempDirectory temp;
+    const std::wstring path = temp.Directory() + L"\x8BCD\x5E93 export.txt";
+    const struct {
+        const char* name;
+        const char* lines;
+        std::string mark;
+    } encodings[] = {
+        {"UTF-16LE with its mark", "UTF-16LE", "\xFF\xFE"},
+        {"UTF-16LE without a mark", "UTF-16LE", ""},
+        {"UTF-8 with its mark", "UTF-8", "\xEF\xBB\xBF"},
+        // All of it is valid GBK as well (as 浣犲ソ...): UTF-8 must be chosen first.
+        {"UTF-8 without a mark", "UTF-8", ""},
+        {"GBK", "GBK", ""},
+    };
+    for (const auto& encoding : encodings) {
+        const bool wide = std::string(encoding.lines) == "UTF-16LE";
+        const std::string crLf = wide ? testsupport::Utf16Bytes(L"\r\n") : "\r\n";
+        const std::string cr = wide ? testsupport::Utf16Bytes(L"\r") : "\r";
+        const std::vector<std::string> lines = TextFileLines(encoding.lines);
+        // CR LF after every line; CR alone between lines, and none after the last.
+        for (const bool crOnly : {false, true}) {
+            SCOPED_TRACE(testing::Message() << encoding.name << (crOnly ? ", CR" : ", CR LF"));
+            std::string bytes = encoding.mark;
+            for (std::size_t i = 0; i < lines.size(); ++i) {
+                bytes += lines[i];
+                if (!crOnly) {
+                    bytes += crLf;
+                } else if (i + 1 < lines.size()) {
+                    bytes += cr;
+                }
+            }
+            ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes));
+            EXPECT_EQ(TextFileEntries, EntriesOfTextFile(path));
+        }
+    }
+}
+
+FILETIME FileTime(std::uint64_t value)
+{
+    return {static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
+}
+
+struct FileTimes {
+    FILETIME creation{};
+    FILETIME lastWrite{};
+};
+
+bool ReadTimes(const std::wstring& path, FileTimes& times)
+{
+    win::unique_hfile file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+    return file && GetFileTime(file.get(), &times.creation, nullptr, &times.lastWrite);
+}
+
+bool SameTime(const FILETIME& left, const FILETIME& right)
+{
+    return CompareFileTime(&left, &right) == 0;
+}
+
+TEST(SogouTextFile, LeavesTheUserFileAsItWasAndNeverHoldsIt)
+{
+    testsupport::ProcessTempDirectory temp;
+    const std::wstring path = temp.Directory() + L"sogou-user.txt";
+    const std::string bytes = "\xEF\xBB\xBF'ni'hao \xE4\xBD\xA0\xE5\xA5\xBD\r\n";
+    ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes));
+    {
+        // Times years back, so that a write or a touch would show.
+        win::unique_hfile file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                           OPEN_EXISTING, 0, nullptr));
+        const FILETIME created = FileTime(126000000000000000ull);  // 2000-04-14
+        const FILETIME written = FileTime(127000000000000000ull);  // 2003-06-15
+        ASSERT_TRUE(file && SetFileTime(file.get(), &created, nullptr, &written));
+    }
+    FileTimes before;
+    ASSERT_TRUE(ReadTimes(path, before));
+
+    std::unique_ptr<DictionaryFileBase> file;
+    {
+        // The user's editor holds it for writing and deleting, letting readers in.
+        win::unique_hfile writer(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+                                             nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(writer);
+        file = OpenSogouTextFile(path.c_str());
+        ASSERT_NE(nullptr, file);
+    }
+    {
+        // Nothing of ours holds it any more: another program may have it to itself.
+        win::unique_hfile exclusive(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                                0, nullptr, OPEN_EXISTING, 0, nullptr));
+        EXPECT_TRUE(exclusive);
+    }
+    EXPECT_EQ((Entries{{L"ni hao", L"\x4F60\x597D"}}), EntriesOf(*file));
+    EXPECT_FALSE(file->WriteText(L"'zai'jian \x518D\x89C1\r\n"));
+    file.reset();
+
+    EXPECT_EQ(bytes, testsupport::ReadFileBytes(path));
+    FileTimes after;
+    ASSERT_TRUE(ReadTimes(path, after));
+    EXPECT_TRUE(SameTime(before.creation, after.creation));
+    EXPECT_TRUE(SameTime(before.lastWrite, after.lastWrite));
+}
+
+TEST(SogouTextFile, GivesNoneForWhatCannotBeReadAndNoEntryForOtherBytes)
+{
+    testsupport::ProcessTempDirectory temp;
+    const std::wstring missing = temp.Directory() + L"missing.txt";
+    EXPECT_EQ(nullptr, OpenSogouTextFile(missing.c_str()));
+    EXPECT_FALSE(testsupport::FileExists(missing));
+    EXPECT_EQ(nullptr, OpenSogouTextFile(nullptr));
+    EXPECT_EQ(nullptr, OpenSogouTextFile(L""));
+    EXPECT_EQ(nullptr, OpenSogouTextFile(temp.Directory().c_str()));
+    const std::wstring folder = temp.Directory().substr(0, temp.Directory().size() - 1);
+    EXPECT_EQ(nullptr, OpenSogouTextFile(folder.c_str()));
+    // A device opens like a file, and a read from one may wait forever.
+    EXPECT_EQ(nullptr, OpenSogouTextFile(L"NUL"));
+    // Longer than any path Windows takes.
+    EXPECT_EQ(nullptr, OpenSogouTextFile((L"C:\\" + std::wstring(40000, L'd')).c_str()));
+
+    // Exactly 4 GiB, all of it a hole, so that it costs no disk.
+    const std::wstring huge = temp.Directory() + L"huge.txt";
+    {
+        win::unique_hfile file(
+            CreateFileW(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        LARGE_INTEGER size{};
+        size.QuadPart = 0x100000000ll;
+        ASSERT_TRUE(file && SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN) &&
+                    SetEndOfFile(file.get()));
+    }
+    EXPECT_EQ(nullptr, OpenSogouTextFile(huge.c_str()));
+    DeleteFileW(huge.c_str());
+
+    const std::wstring path = temp.Directory() + L"not a dictionary.txt";
+    for (const std::string& bytes : {
+             std::string(),
+             // Neither UTF-8 nor code page 936: a GBK lead byte without its trail, before a
+             // line end or at the very end.
+             std::string("'ni'hao \xC4\xE3\xBA\xC3\r\n'zhong'guo \x81\r\n'a \xB0\xA2\r\n"),
+             std::string("'ni'hao \xC4\xE3\xBA\xC3\r\n'zhong'guo \xD6"),
+         }) {
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes));
+        std::unique_ptr<DictionaryFileBase> file = OpenSogouTextFile(path.c_str());
+        ASSERT_NE(nullptr, file);
+        EXPECT_EQ(Entries{}, EntriesOf(*file));
+    }
+}
+
+TEST(SogouTextFile, TakesPathsLongerThanMaxPath)
+{
+    testsupport::ProcessTempDirectory temp;
+    // Windows makes folders of such paths only in the \\?\ form.
+    std::wstring directory = temp.Directory();
+    const std::wstring part = std::wstring(60, L'\x8BCD') + L" folder";
+    while (directory.size() < 400) {
+        directory += part;
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + directory).c_str(), nullptr));
+        directory += L"\\";
+    }
+    const std::wstring path = directory + L"sogou.txt";
+    ASSERT_TRUE(testsupport::WriteFileBytes(L"\\\\?\\" + path,
+                                            testsupport::Utf16Export({L"'ni'hao \x4F60\x597D"})));
+    const Entries expected = {{L"ni hao", L"\x4F60\x597D"}};
+    EXPECT_EQ(expected, EntriesOfTextFile(path));
+    EXPECT_EQ(expected, EntriesOfTextFile(L"\\\\?\\" + path));
+
+    // Made full as the system would make it, before the \\?\ form takes it as it is.
+    std::wstring roundabout = path;
+    const std::size_t last = roundabout.rfind(L'\\');
+    roundabout.replace(last, 1, L"\\.\\x\\..\\");
+    for (wchar_t& unit : roundabout) {
+        if (unit == L'\\') unit = L'/';
+    }
+    EXPECT_EQ(expected, EntriesOfTextFile(roundabout));
+    // A relative one, from the current directory.
+    wchar_t current[MAX_PATH] = {};
+    ASSERT_NE(0u, GetCurrentDirectoryW(MAX_PATH, current));
+    ASSERT_TRUE(SetCurrentDirectoryW(temp.Directory().c_str()));
+    EXPECT_EQ(expected, EntriesOfTextFile(path.substr(temp.Directory().size())));
+    SetCurrentDirectoryW(current);
+
+    testsupport::RemoveDirectoryTree(L"\\\\?\\" + temp.Directory() + part);
 }
 
 }  // namespace

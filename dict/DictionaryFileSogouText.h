@@ -1,0 +1,23 @@
+// The Sogou user dictionary from a text file of the export tool's line format that the user
+// made: exported with Sogou's dictionary manager, or written by a converter as "Sogou pinyin
+// text". The file is the user's own and stays as it is.
+#pragma once
+
+#include "dict/DictionaryFileSogou.h"
+
+// Final: nothing may give it a temporary file, which the base would delete.
+class DictionaryFileSogouText final : public DictionaryFileSogou {
+public:
+    DictionaryFileSogouText();
+
+    // Reads the whole file at path, in its encoding (in the .cpp), and closes it at once. False
+    // when it can't be opened or read: missing, a folder or a device, unreadable, over 4 GiB,
+    // or too large to decode. A file in none of the encodings reads, and gives no entry.
+    bool ReadUserFile(const wchar_t* path);
+
+    // The source is the file: there is no tool to run.
+    bool Export(const wchar_t*) override { return true; }
+
+private:
+    bool DecodeText();
+};
