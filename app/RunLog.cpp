@@ -61,6 +61,52 @@ std::string UtcTime()
     return text;
 }
 
+// Append access: every write lands at the end of the file as it is at that moment, with no
+// position of ours that another writer could overtake. Read access as well where it is
+// granted, since taking turns (below) needs it; a share that lets users only append to its
+// log still gets their lines.
+win::unique_hfile OpenForAppending(const std::wstring& path, DWORD& error)
+{
+    for (const DWORD access : {DWORD{FILE_APPEND_DATA | FILE_READ_DATA}, DWORD{FILE_APPEND_DATA}}) {
+        win::unique_hfile file(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) return file;
+        error = GetLastError();
+        if (error != ERROR_ACCESS_DENIED) break;
+    }
+    return win::unique_hfile();
+}
+
+// Writes the bytes at the file's end while no other copy of the program writes to it.
+// Windows' file systems and its file shares place an append whole, but not every file system,
+// server or emulation does: one that reads the end and then writes there lets two writers
+// overwrite each other's lines. The copies take turns through a lock on one byte far beyond
+// any log's end, which no reader or writer of the log's content ever meets. A handle that
+// cannot lock (append access alone, a file system without locks) appends without a turn.
+// ERROR_LOCK_VIOLATION while another copy has its turn; written is what reached the file.
+DWORD AppendInTurn(HANDLE file, const char* bytes, DWORD size, DWORD& written)
+{
+    constexpr ULONGLONG turnOffset = 1ULL << 62;  // within the signed offsets of POSIX servers
+    OVERLAPPED turn{};
+    turn.Offset = static_cast<DWORD>(turnOffset);
+    turn.OffsetHigh = static_cast<DWORD>(turnOffset >> 32);
+    bool locked = false;
+    if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &turn)) {
+        locked = true;
+    } else if (GetLastError() == ERROR_LOCK_VIOLATION) {
+        return ERROR_LOCK_VIOLATION;
+    }
+    written = 0;
+    DWORD error = NO_ERROR;
+    if (!WriteFile(file, bytes, size, &written, nullptr)) {
+        error = GetLastError();
+    } else if (written != size) {
+        error = ERROR_WRITE_FAULT;  // a short write: part of the line is there already
+    }
+    if (locked) UnlockFileEx(file, 0, 1, 0, &turn);
+    return error;
+}
+
 }  // namespace
 
 std::string RunLog::LineOf(const RunRecord& record)
@@ -89,21 +135,13 @@ bool RunLog::AppendBytes(const std::string& bytes) const
     const DWORD size = static_cast<DWORD>(bytes.size());
     const ULONGLONG deadline = GetTickCount64() + RetryForMs;
     for (;;) {
-        // Append access alone: every write lands at the end of the file as it is at that
-        // moment, with no position of ours that another writer could overtake.
-        win::unique_hfile file(CreateFileW(path_.c_str(), FILE_APPEND_DATA,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD error = NO_ERROR;
+        win::unique_hfile file = OpenForAppending(path_, error);
         if (file) {
             DWORD written = 0;
-            if (WriteFile(file.get(), bytes.data(), size, &written, nullptr) && written == size) {
-                return true;
-            }
-            error = GetLastError();
+            error = AppendInTurn(file.get(), bytes.data(), size, written);
+            if (error == NO_ERROR) return true;
             if (written != 0) return false;
-        } else {
-            error = GetLastError();
         }
         if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) return false;
         if (GetTickCount64() >= deadline) return false;
