@@ -111,6 +111,10 @@ RunRecord Transfer(const CommandLine& commandLine)
 
 int RunQuietly(const CommandLine& commandLine)
 {
+    // No box of the system's either, in a session where nobody may be there to close it: none
+    // for a drive without its disk, and none for a program that crashes, which would also keep
+    // a crashed export tool (it inherits the mode) from ending until someone closed its box.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
     const RunRecord record =
         commandLine.UsageError()
             ? Record(QuietExitCode::UsageError, Filled(LogUsageError, commandLine.Problem()))

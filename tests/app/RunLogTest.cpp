@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/hardening/FaultScene.h"
 #include "tests/support/PrefixInstall.h"
 #include "tests/ui/GuiDriver.h"
 
@@ -17,26 +18,10 @@ namespace {
 
 const std::wstring LogFolder = L"C:\\LexiferryTest\\Shared Logs";
 
-std::vector<std::string> LinesOf(const std::string& log)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        lines.push_back(log.substr(start, end - start));
-    }
-    if (start < log.size()) lines.push_back(log.substr(start));
-    return lines;
-}
-
 // A line the program wrote for a run that ended with code 1: eight fields, the fifth "1".
 bool IsAnotherCopyLine(const std::string& line)
 {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
-        fields.push_back(line.substr(start, tab - start));
-    }
-    fields.push_back(line.substr(start));
+    const std::vector<std::string> fields = hardening::LogFields(line);
     return fields.size() == 8 && fields[0].size() == 20 && fields[4] == "1" && fields[5] == "0" &&
            fields[6] == "0";
 }
@@ -101,7 +86,7 @@ TEST_F(SharedLog, LinesAppendedByManyProcessesAtOnceAllArriveWhole)
     ASSERT_EQ("\r\n", content.substr(content.size() - 2));
     int programLines = 0;
     int nextOwn = 0;
-    for (const std::string& line : LinesOf(content)) {
+    for (const std::string& line : hardening::LogLines(content)) {
         if (line == "own line " + std::to_string(nextOwn)) {
             ++nextOwn;
         } else if (IsAnotherCopyLine(line)) {
@@ -130,7 +115,7 @@ TEST_F(SharedLog, ALogThatAnotherProgramHoldsGetsItsLineOnceItIsFree)
         EXPECT_EQ(1u, RunQuietWithLog(log));
         release.join();
     }
-    std::vector<std::string> lines = LinesOf(testsupport::ReadFileBytes(log));
+    std::vector<std::string> lines = hardening::LogLines(testsupport::ReadFileBytes(log));
     ASSERT_EQ(2u, lines.size());
     EXPECT_EQ("earlier line", lines[0]);
     EXPECT_TRUE(IsAnotherCopyLine(lines[1])) << lines[1];
@@ -143,7 +128,7 @@ TEST_F(SharedLog, ALogThatAnotherProgramHoldsGetsItsLineOnceItIsFree)
     EXPECT_EQ(1u, RunQuietWithLog(log));
     EXPECT_LT(GetTickCount64() - start, 15000u);
     held.reset();
-    EXPECT_EQ(2u, LinesOf(testsupport::ReadFileBytes(log)).size());
+    EXPECT_EQ(2u, hardening::LogLines(testsupport::ReadFileBytes(log)).size());
 }
 
 }  // namespace

@@ -225,26 +225,32 @@ std::vector<std::wstring> FilesIn(const std::wstring& directory)
     return names;
 }
 
+namespace {
+
+// The pieces of text between the separators; with dropLastEmpty, none after a last separator.
+std::vector<std::string> Pieces(const std::string& text, const char* separator, bool dropLastEmpty)
+{
+    std::vector<std::string> pieces;
+    const std::size_t length = std::char_traits<char>::length(separator);
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find(separator, start)) != std::string::npos;
+         start = end + length) {
+        pieces.push_back(text.substr(start, end - start));
+    }
+    if (start < text.size() || !dropLastEmpty) pieces.push_back(text.substr(start));
+    return pieces;
+}
+
+}  // namespace
+
 std::vector<std::string> LogLines(const std::string& log)
 {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        lines.push_back(log.substr(start, end - start));
-    }
-    if (start < log.size()) lines.push_back(log.substr(start));
-    return lines;
+    return Pieces(log, "\r\n", true);
 }
 
 std::vector<std::string> LogFields(const std::string& line)
 {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
-        fields.push_back(line.substr(start, tab - start));
-    }
-    fields.push_back(line.substr(start));
-    return fields;
+    return Pieces(line, "\t", false);
 }
 
 testing::AssertionResult SameBytes(const std::string& expected, const std::string& actual)
