@@ -21,6 +21,7 @@ namespace {
 using testsupport::AnsiBytes;
 using testsupport::FileExists;
 using testsupport::RegistryView;
+using testsupport::Utf8Bytes;
 
 // A folder on the prefix's C: drive that a row fills, removed with everything in it after the
 // row, also when the row fails.
@@ -75,17 +76,12 @@ std::wstring CopyOfTheProgramIn(const ScratchFolder& downloads)
 
 // What the log line must name: this PC, this user, the version in the program's own version
 // resource, the time in UTC, all as the program's environment gives them.
-std::string Utf8(const std::wstring& text)
-{
-    return testsupport::Utf8Bytes(text);
-}
-
 std::string ComputerName()
 {
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
     EXPECT_TRUE(GetComputerNameW(name, &size));
-    return Utf8(name);
+    return Utf8Bytes(name);
 }
 
 std::string UserName()
@@ -93,7 +89,7 @@ std::string UserName()
     wchar_t name[256] = {};
     DWORD size = 256;
     EXPECT_TRUE(GetUserNameW(name, &size));
-    return Utf8(name);
+    return Utf8Bytes(name);
 }
 
 std::string ProductVersionOf(const std::wstring& program)
@@ -110,8 +106,8 @@ std::string ProductVersionOf(const std::wstring& program)
                         &length)) {
         return "no product version";
     }
-    return Utf8(std::wstring(static_cast<const wchar_t*>(value),
-                             wcsnlen(static_cast<const wchar_t*>(value), length)));
+    return Utf8Bytes(std::wstring(static_cast<const wchar_t*>(value),
+                                  wcsnlen(static_cast<const wchar_t*>(value), length)));
 }
 
 // The time now, in 100 ns units.
@@ -758,7 +754,7 @@ TEST_F(FaultMatrix, QuietRunCarriesTheExportOverWithoutAnyWindowAndLogsOneLine)
     EXPECT_EQ(std::to_string(fixture.entryCount), fields[5]);
     EXPECT_EQ(std::to_string(fixture.acceptedCount), fields[6]);
     EXPECT_NE(std::string::npos,
-              fields[7].find(Utf8(scene.Sogou().ToolDirectory() + L"sgtool.exe")))
+              fields[7].find(Utf8Bytes(scene.Sogou().ToolDirectory() + L"sgtool.exe")))
         << fields[7];
 }
 
@@ -786,7 +782,7 @@ TEST_F(FaultMatrix, QuietRunExitCodeSaysWhatTheSourceGave)
     ASSERT_EQ(8u, fields.size());
     EXPECT_EQ("4", fields[4]);
     EXPECT_NE(std::string::npos,
-              fields[7].find(Utf8(scene.Sogou().ToolDirectory() + L"sgtool.exe")))
+              fields[7].find(Utf8Bytes(scene.Sogou().ToolDirectory() + L"sgtool.exe")))
         << fields[7];
 
     // Sogou not installed, and no file to read instead: its tool is not even looked for.
@@ -875,7 +871,8 @@ TEST_F(FaultMatrix, QuietRunThatMayDoNothing)
         ASSERT_EQ(8u, fields.size());
         EXPECT_EQ("87", fields[4]);
     }
-    EXPECT_FALSE(FileExists(L"C:\\LexiferryTest\\Logs\\other.log"));
+    const ScratchFolder logs(L"C:\\LexiferryTest\\Logs");  // removed with what it holds
+    EXPECT_FALSE(FileExists(logs / L"other.log")) << "a second /log was written";
 }
 
 // The user's own export, from Sogou's dictionary manager on another PC or from a converter:
@@ -907,8 +904,8 @@ TEST_F(FaultMatrix, QuietRunFromTheUsersOwnFileInEachEncoding)
     } encodings[] = {
         {"UTF-16LE with its mark", "\xFF\xFE" + Utf16Bytes(crlf), L"/quiet /from:", L""},
         {"UTF-16LE without a mark, CR alone", Utf16Bytes(cr), L"/from ", L" /QUIET"},
-        {"UTF-8 with its mark", "\xEF\xBB\xBF" + Utf8(crlf), L"-Quiet -FROM ", L""},
-        {"UTF-8 without a mark, CR alone", Utf8(cr), L"/quiet /From:", L""},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF" + Utf8Bytes(crlf), L"-Quiet -FROM ", L""},
+        {"UTF-8 without a mark, CR alone", Utf8Bytes(cr), L"/quiet /From:", L""},
         // The ANSI code page of the test prefix is 936.
         {"GBK", AnsiBytes(crlf), L"/quiet /from:", L""},
     };
@@ -929,7 +926,7 @@ TEST_F(FaultMatrix, QuietRunFromTheUsersOwnFileInEachEncoding)
         ASSERT_EQ(8u, fields.size());
         EXPECT_EQ("5", fields[5]);
         EXPECT_EQ("3", fields[6]);
-        EXPECT_NE(std::string::npos, fields[7].find(Utf8(file))) << fields[7];
+        EXPECT_NE(std::string::npos, fields[7].find(Utf8Bytes(file))) << fields[7];
         SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 }

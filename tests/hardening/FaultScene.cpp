@@ -175,6 +175,8 @@ QuietResult FaultScene::RunQuiet(const std::wstring& arguments)
     result.toolRan = sogou && !sogou->ReceivedCommandLine().empty();
     result.log = testsupport::ReadFileBytes(log);
     DeleteFileW(log.c_str());
+    // Only when empty: a log the run should not have written stays for the row to find.
+    RemoveDirectoryW(log.substr(0, log.find_last_of(L'\\')).c_str());
     return result;
 }
 
