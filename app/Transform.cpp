@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <utility>
 
 #include "dict/CreateDictionaryFile.h"
 
@@ -18,6 +19,11 @@ Transform::Transform(IME_TYPE sourceType, IME_TYPE destinationType)
 {
 }
 
+Transform::Transform(std::wstring filePath, IME_TYPE destinationType)
+    : source(IME_TYPE_SOGOU), destination(destinationType), sourceFilePath(std::move(filePath))
+{
+}
+
 Transform::~Transform()
 {
     // The source first: its export may be large, and it is of no use any more.
@@ -25,22 +31,32 @@ Transform::~Transform()
     destinationFile.reset();
 }
 
-bool Transform::Run()
+TransferOutcome Transform::Run()
 {
-    sourceFile = CreateDictionaryFile(source, DictionaryFileMode::Read);
+    sourceFile = sourceFilePath.empty() ? CreateDictionaryFile(source, DictionaryFileMode::Read)
+                                        : OpenSogouTextFile(sourceFilePath.c_str());
     destinationFile = CreateDictionaryFile(destination, DictionaryFileMode::Write);
-    if (!sourceFile || !destinationFile) return false;
+    // Without an import file nothing could come of any source: that is the cause to report,
+    // also where a temporary directory too long for both files failed the export as well.
+    if (!destinationFile) return TransferOutcome::ImportFileFailed;
+    if (!sourceFile) return TransferOutcome::NoEntry;
 
     DictionaryEntry entry;
     while (sourceFile->ReadEntry(entry)) {
         ++readCount;
         if (destinationFile->WriteEntry(entry)) ++writtenCount;
     }
-    if (writtenCount != 0) return destinationFile->Import();
+    if (writtenCount != 0) {
+        // Import writes out the last lines itself; doing it first tells a file that could not
+        // take them (a full disk) from an IME that refused a whole file.
+        if (!destinationFile->Flush()) return TransferOutcome::ImportFileFailed;
+        return destinationFile->Import() ? TransferOutcome::Transferred
+                                         : TransferOutcome::ImportRefused;
+    }
 
     std::fputs("dictionary transform failed\n", stdout);
     std::fflush(stdout);
-    return false;
+    return readCount == 0 ? TransferOutcome::NoEntry : TransferOutcome::NoneTaken;
 }
 
 std::wstring& Transform::GetResultText(std::wstring& text) const

@@ -9,15 +9,27 @@
 
 class DictionaryFileBase;
 
+// How a transfer ended. The window tells the user only whether it succeeded; the quiet mode
+// tells a deployment tool which of these it was.
+enum class TransferOutcome {
+    Transferred,       // the destination imported at least one entry
+    NoEntry,           // the source gave none: it could not be read, or it was empty
+    NoneTaken,         // entries were read, but the destination took none of them
+    ImportFileFailed,  // the import file could not be made or written
+    ImportRefused,     // the destination did not take the import file
+};
+
 class Transform {
 public:
     Transform(IME_TYPE source, IME_TYPE destination);
+    // A Sogou text file of the user's own as the source, in place of the export tool.
+    Transform(std::wstring sourceFilePath, IME_TYPE destination);
     ~Transform();
     Transform(const Transform&) = delete;
     Transform& operator=(const Transform&) = delete;
 
-    // Exports, filters, writes and imports. True when the destination imported the entries.
-    bool Run();
+    // Exports (or reads the source file), filters, writes and imports.
+    TransferOutcome Run();
     // The success line, for example "成功从搜狗拼音输入法向Kestrix拼音输入法导入 3 条词条\n".
     std::wstring& GetResultText(std::wstring& text) const;
 
@@ -28,6 +40,7 @@ public:
 private:
     IME_TYPE source;
     IME_TYPE destination;
+    std::wstring sourceFilePath;  // empty: the source IME's own export
     std::unique_ptr<DictionaryFileBase> sourceFile;
     std::unique_ptr<DictionaryFileBase> destinationFile;
     std::uint32_t readCount = 0;

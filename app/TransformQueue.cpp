@@ -66,7 +66,7 @@ DWORD WINAPI TransformQueue::WorkerProc(LPVOID parameter)
         if (WaitForSingleObject(queue.wakeEvent.get(), INFINITE) != WAIT_OBJECT_0) return 0;
         if (queue.stopRequested) return 0;
         while (std::unique_ptr<Transform> job = queue.TakeNext()) {
-            const bool succeeded = job->Run();
+            const bool succeeded = job->Run() == TransferOutcome::Transferred;
             queue.Notify(*job, succeeded);
             job.reset();  // deletes its temporary files, only now that the outcome is handled
             if (queue.stopRequested) return 0;

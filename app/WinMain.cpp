@@ -1,12 +1,15 @@
-// The program's entry: one copy at a time, one window, one worker for the transfer.
+// The program's entry: one copy at a time, one window, one worker for the transfer; or, when
+// the command line asks for it, the quiet mode without a window.
 #include <windows.h>
 
+#include "app/CommandLine.h"
+#include "app/QuietRun.h"
+#include "app/SingleInstance.h"
 #include "app/TransformQueue.h"
 #include "ime/IMECatalogue.h"
 #include "res/WindowTexts.h"
 #include "ui/MainWnd.h"
 #include "win/DllSearch.h"
-#include "win/UniqueHandles.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
 {
@@ -21,10 +24,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
     // loads from the system directory in any case.
     dllsearch::RestrictToSystemDirectory();
 
-    // Owned for the whole run; the last handle's close ends the mutex, so a later copy may
-    // start. A mutex that cannot be made for another reason only loses the protection.
-    win::unique_handle mutex(::CreateMutexW(nullptr, TRUE, L"lexiferry_mutex"));
-    if (::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+    const CommandLine commandLine = CommandLine::OfThisProcess();
+    if (commandLine.Quiet()) return RunQuietly(commandLine);
+
+    SingleInstance instance;
+    if (!instance.Claim()) return 0;
 
     detectedImeCount = DetectPinyinIMEs();
 
@@ -46,6 +50,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
-    mutex.reset();
     return static_cast<int>(message.wParam);
 }

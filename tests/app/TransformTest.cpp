@@ -11,6 +11,14 @@
 #include "tests/hardening/FaultScene.h"
 #include "tests/support/PrefixInstall.h"
 
+// Names the outcome in a failure message.
+void PrintTo(TransferOutcome outcome, std::ostream* out)
+{
+    static const char* const names[] = {"Transferred", "NoEntry", "NoneTaken", "ImportFileFailed",
+                                        "ImportRefused"};
+    *out << names[static_cast<int>(outcome)];
+}
+
 namespace {
 
 using testsupport::FileExists;
@@ -20,19 +28,19 @@ constexpr char FailureLine[] = "dictionary transform failed\n";
 class TransformEndToEnd : public testing::Test {
 protected:
     // Runs one job to its end and checks that destroying it removes both temporary files.
-    bool RunJob(std::unique_ptr<Transform> job = nullptr)
+    TransferOutcome RunJob(std::unique_ptr<Transform> job = nullptr)
     {
         if (!job) job = std::make_unique<Transform>(IME_TYPE_SOGOU, IME_TYPE_KESTRIX);
         testing::internal::CaptureStdout();
-        const bool succeeded = job->Run();
+        const TransferOutcome outcome = job->Run();
         printed = testing::internal::GetCapturedStdout();
         readCount = job->ReadCount();
         writtenCount = job->WrittenCount();
-        if (succeeded) job->GetResultText(resultText);
+        if (outcome == TransferOutcome::Transferred) job->GetResultText(resultText);
         job.reset();
         EXPECT_FALSE(FileExists(temp->Directory() + L"sogou.tmp"));
         EXPECT_FALSE(FileExists(temp->Directory() + L"kestrix.tmp"));
-        return succeeded;
+        return outcome;
     }
 
     std::unique_ptr<testsupport::TempDirectoryOverride> temp =
@@ -53,7 +61,7 @@ TEST_F(TransformEndToEnd, RealisticExportArrivesInTheImeExactly)
 
     // A file left by an abandoned run is removed before the tool runs.
     ASSERT_TRUE(testsupport::WriteFileBytes(temp->Directory() + L"sogou.tmp", "stale"));
-    ASSERT_TRUE(RunJob());
+    ASSERT_EQ(TransferOutcome::Transferred, RunJob());
     EXPECT_FALSE(sogou.ExportExistedAtStart());
     EXPECT_EQ(sogou.ToolDirectory() + L"sgtool.exe --appid=userdict --export " + temp->Directory() +
                   L"sogou.tmp",
@@ -81,12 +89,12 @@ TEST_F(TransformEndToEnd, InstallationAndTemporaryDirectoryWithSpaces)
     ASSERT_TRUE(CopyFileW((testsupport::StandinDirectory() + L"sgtool.exe").c_str(),
                           L"C:\\LexiferryTest\\Program.exe", FALSE));
 
-    const bool succeeded = RunJob();
+    const TransferOutcome outcome = RunJob();
     const bool decoyRan = FileExists(L"C:\\LexiferryTest\\sgtool.cmdline");
     DeleteFileW(L"C:\\LexiferryTest\\Program.exe");
     DeleteFileW(L"C:\\LexiferryTest\\sgtool.cmdline");
     DeleteFileW(L"C:\\LexiferryTest\\sgtool.log");
-    ASSERT_TRUE(succeeded);
+    ASSERT_EQ(TransferOutcome::Transferred, outcome);
     EXPECT_FALSE(decoyRan);
     EXPECT_EQ(L"\"" + sogou.ToolDirectory() + L"sgtool.exe\" --appid=userdict --export \"" +
                   temp->Directory() + L"sogou.tmp\"",
@@ -98,11 +106,11 @@ TEST_F(TransformEndToEnd, InstallationAndTemporaryDirectoryWithSpaces)
 TEST_F(TransformEndToEnd, ExportThatCannotRunFailsSilently)
 {
     testsupport::KestrixImeInstall kestrix;
-    EXPECT_FALSE(RunJob());  // no Sogou installation key
+    EXPECT_EQ(TransferOutcome::NoEntry, RunJob());  // no Sogou installation key
     {
         testsupport::SogouToolInstall sogou;
         ASSERT_TRUE(DeleteFileW((sogou.ToolDirectory() + L"sgtool.exe").c_str()));
-        EXPECT_FALSE(RunJob());
+        EXPECT_EQ(TransferOutcome::NoEntry, RunJob());
     }
     {
         // A whole export, but the tool was ended by a fault: nothing it wrote is trusted.
@@ -112,7 +120,7 @@ TEST_F(TransformEndToEnd, ExportThatCannotRunFailsSilently)
                                 0xE06D7363u, 0x80000003u}) {
             SCOPED_TRACE(testing::Message() << "exit status 0x" << std::hex << status);
             sogou.SetBehaviour({.exitCode = status});
-            EXPECT_FALSE(RunJob());
+            EXPECT_EQ(TransferOutcome::NoEntry, RunJob());
         }
     }
     EXPECT_EQ("", printed);
@@ -130,16 +138,25 @@ TEST_F(TransformEndToEnd, ExportWithoutEntriesReportsOnStandardOutput)
     sogou.SetBehaviour({.write = false, .exitCode = 3});
     ASSERT_TRUE(testsupport::WriteFileBytes(temp->Directory() + L"sogou.tmp",
                                             testsupport::Utf16Export({L"'jiu'de \x65E7\x7684"})));
-    EXPECT_FALSE(RunJob());
+    EXPECT_EQ(TransferOutcome::NoEntry, RunJob());
     EXPECT_EQ(FailureLine, printed);
 
     sogou.SetBehaviour({});
-    for (const std::string& content :
-         {std::string(), std::string("\xFF\xFE"), testsupport::Utf16Export({L";only comments"}),
-          testsupport::Utf16Export({L"'de \x7684", L"'T'xu T\x6064", L"broken"})}) {
+    const struct {
+        std::string content;
+        TransferOutcome outcome;
+    } exports[] = {
+        {std::string(), TransferOutcome::NoEntry},
+        {std::string("\xFF\xFE"), TransferOutcome::NoEntry},
+        {testsupport::Utf16Export({L";only comments"}), TransferOutcome::NoEntry},
+        // Entries, none that Kestrix takes.
+        {testsupport::Utf16Export({L"'de \x7684", L"'T'xu T\x6064", L"broken"}),
+         TransferOutcome::NoneTaken},
+    };
+    for (const auto& [content, outcome] : exports) {
         SCOPED_TRACE("an export of " + std::to_string(content.size()) + " bytes");
         sogou.SetExport(content);
-        EXPECT_FALSE(RunJob());
+        EXPECT_EQ(outcome, RunJob());
         EXPECT_EQ(FailureLine, printed);
         EXPECT_EQ(0, writtenCount);
     }
@@ -153,7 +170,7 @@ TEST_F(TransformEndToEnd, OddExportsStillTransferWhatTheyHold)
     testsupport::KestrixImeInstall kestrix;
     // UTF-8 with its mark, as some tools write.
     sogou.SetExport("\xEF\xBB\xBF'ni'hao \xE4\xBD\xA0\xE5\xA5\xBD\r\n");
-    ASSERT_TRUE(RunJob());
+    ASSERT_EQ(TransferOutcome::Transferred, RunJob());
     EXPECT_EQ(1, writtenCount);
     // No mark, and exit codes of the tool's own that nobody consults: -1 (0xFFFFFFFF) has both
     // top bits set, as a crash's status has, and is still no crash.
@@ -161,7 +178,7 @@ TEST_F(TransformEndToEnd, OddExportsStillTransferWhatTheyHold)
     for (unsigned status : {1u, 0xFFFFFFFFu}) {
         SCOPED_TRACE(testing::Message() << "exit code 0x" << std::hex << status);
         sogou.SetBehaviour({.exitCode = status});
-        ASSERT_TRUE(RunJob());
+        ASSERT_EQ(TransferOutcome::Transferred, RunJob());
     }
     const std::wstring zaijian = L"\x518D\x89C1\t1\tzai jian\r\n";
     EXPECT_EQ(testsupport::AnsiBytes(L"\x4F60\x597D\t1\tni hao\r\n" + zaijian + zaijian),
@@ -172,19 +189,20 @@ TEST_F(TransformEndToEnd, ImportThatFailsIsReportedAsFailure)
 {
     testsupport::SogouToolInstall sogou;
     sogou.SetExportLines({L"'ni'hao \x4F60\x597D", L"'zai'jian \x518D\x89C1"});
-    EXPECT_FALSE(RunJob());  // no Kestrix layout
+    // The file is whole either way: no IME took it.
+    EXPECT_EQ(TransferOutcome::ImportRefused, RunJob());  // no Kestrix layout
     EXPECT_EQ(2, writtenCount);
     {
         testsupport::KestrixImeInstall kestrix;
         kestrix.SetRefuse(true);
-        EXPECT_FALSE(RunJob());
+        EXPECT_EQ(TransferOutcome::ImportRefused, RunJob());
         EXPECT_EQ(1u, kestrix.ReceivedPaths().size());
         EXPECT_EQ("", kestrix.ReceivedBytes());
     }
     {
         // The IME file name is compared without regard to ASCII case.
         testsupport::KestrixImeInstall kestrix(L"E0F00804", L"KESTRIXpinyin2.IME");
-        EXPECT_TRUE(RunJob());
+        EXPECT_EQ(TransferOutcome::Transferred, RunJob());
     }
     EXPECT_EQ("", printed);
 }
@@ -237,7 +255,8 @@ TEST_F(TransformEndToEnd, DestinationThatCannotBeMadeStillRemovesTheExport)
 {
     testsupport::SogouToolInstall sogou;
     sogou.SetExportLines({L"'ni'hao \x4F60\x597D"});
-    EXPECT_FALSE(RunJob(std::make_unique<Transform>(IME_TYPE_SOGOU, IME_TYPE_QQ)));
+    EXPECT_EQ(TransferOutcome::ImportFileFailed,
+              RunJob(std::make_unique<Transform>(IME_TYPE_SOGOU, IME_TYPE_QQ)));
     EXPECT_FALSE(sogou.ReceivedCommandLine().empty());
     EXPECT_EQ("", printed);
 }

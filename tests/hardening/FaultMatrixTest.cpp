@@ -5,6 +5,8 @@
 // afterwards and that the program ends with code 0 as soon as it is closed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <utility>
 
 #include "tests/app/TransferFixture.h"
@@ -19,6 +21,7 @@ namespace {
 using testsupport::AnsiBytes;
 using testsupport::FileExists;
 using testsupport::RegistryView;
+using testsupport::Utf8Bytes;
 
 // A folder on the prefix's C: drive that a row fills, removed with everything in it after the
 // row, also when the row fails.
@@ -71,6 +74,111 @@ std::wstring CopyOfTheProgramIn(const ScratchFolder& downloads)
     return copy;
 }
 
+// What the log line must name: this PC, this user, the version in the program's own version
+// resource, the time in UTC, all as the program's environment gives them.
+std::string ComputerName()
+{
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    EXPECT_TRUE(GetComputerNameW(name, &size));
+    return Utf8Bytes(name);
+}
+
+std::string UserName()
+{
+    wchar_t name[256] = {};
+    DWORD size = 256;
+    EXPECT_TRUE(GetUserNameW(name, &size));
+    return Utf8Bytes(name);
+}
+
+std::string ProductVersionOf(const std::wstring& program)
+{
+    DWORD ignored = 0;
+    std::vector<char> info(GetFileVersionInfoSizeW(program.c_str(), &ignored));
+    if (info.empty() ||
+        !GetFileVersionInfoW(program.c_str(), 0, static_cast<DWORD>(info.size()), info.data())) {
+        return "no version resource";
+    }
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(info.data(), L"\\StringFileInfo\\080404b0\\ProductVersion", &value,
+                        &length)) {
+        return "no product version";
+    }
+    return Utf8Bytes(std::wstring(static_cast<const wchar_t*>(value),
+                                  wcsnlen(static_cast<const wchar_t*>(value), length)));
+}
+
+// The time now, in 100 ns units.
+ULONGLONG Now()
+{
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+// The moment a log's time field names, or 0 when it is not YYYY-MM-DDTHH:MM:SSZ.
+ULONGLONG LoggedMoment(const std::string& field)
+{
+    if (field.size() != 20 || field[4] != '-' || field[7] != '-' || field[10] != 'T' ||
+        field[13] != ':' || field[16] != ':' || field[19] != 'Z') {
+        return 0;
+    }
+    unsigned parts[6] = {};
+    if (std::sscanf(field.c_str(), "%4u-%2u-%2uT%2u:%2u:%2u", &parts[0], &parts[1], &parts[2],
+                    &parts[3], &parts[4], &parts[5]) != 6) {
+        return 0;
+    }
+    SYSTEMTIME time{};
+    WORD* const fields[] = {&time.wYear, &time.wMonth,  &time.wDay,
+                            &time.wHour, &time.wMinute, &time.wSecond};
+    for (int i = 0; i < 6; ++i) *fields[i] = static_cast<WORD>(parts[i]);
+    FILETIME moment{};
+    if (!SystemTimeToFileTime(&time, &moment)) return 0;
+    return (static_cast<ULONGLONG>(moment.dwHighDateTime) << 32) | moment.dwLowDateTime;
+}
+
+std::string Utf16Bytes(const std::wstring& text)
+{
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
+// A file's creation and last-write times and its attributes. (Its last-access time is the
+// reader's to change.)
+struct FileStamp {
+    FILETIME created{};
+    FILETIME written{};
+    DWORD attributes = 0;
+    bool operator==(const FileStamp& other) const
+    {
+        return CompareFileTime(&created, &other.created) == 0 &&
+               CompareFileTime(&written, &other.written) == 0 && attributes == other.attributes;
+    }
+};
+
+FileStamp StampOf(const std::wstring& path)
+{
+    FileStamp stamp;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    EXPECT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data));
+    stamp.created = data.ftCreationTime;
+    stamp.written = data.ftLastWriteTime;
+    stamp.attributes = data.dwFileAttributes;
+    return stamp;
+}
+
+// Dates the file back to a time no run of the program could give it.
+void DateBack(const std::wstring& path)
+{
+    win::unique_hfile file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
+                                       nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(file);
+    const FILETIME past{0x5A1B2C00, 0x01D5C000};  // in 2019
+    ASSERT_TRUE(SetFileTime(file.get(), &past, nullptr, &past));
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+}
+
 class FaultMatrix : public testing::Test {
 protected:
     void SetUp() override { scene.Sogou().SetExportLines(fixture.exportLines); }
@@ -85,7 +193,11 @@ protected:
                       result.escapePaths);
         }
         EXPECT_LE(result.escapePaths.size(), 1u) << "more than one import per run";
-        for (const std::wstring& name : result.leftInTemp) {
+        ExpectNothingLeft(result.leftInTemp);
+    }
+    void ExpectNothingLeft(const std::vector<std::wstring>& leftInTemp)
+    {
+        for (const std::wstring& name : leftInTemp) {
             ADD_FAILURE() << "left in the temporary directory: " << testing::PrintToString(name);
         }
     }
@@ -124,6 +236,31 @@ protected:
         const std::size_t cut = content.size() - 3 * sizeof(wchar_t);  // before 民 CR LF
         scene.Sogou().SetBehaviour({.exitCode = exitCode, .writeLimit = static_cast<int>(cut)});
     }
+
+    // A quiet run ends by itself with the exit code, without a window at any moment, with
+    // what the IME received and nothing left in the temporary directory. The codes are the
+    // numbers that deployment scripts test, written out here rather than taken from the
+    // program.
+    void ExpectQuiet(const QuietResult& result, DWORD exitCode, const std::wstring& importedText)
+    {
+        EXPECT_TRUE(result.ended) << "the quiet run did not end by itself";
+        EXPECT_EQ(exitCode, result.exitCode);
+        for (const std::wstring& window : result.windows) {
+            ADD_FAILURE() << "a window in the quiet mode: " << testing::PrintToString(window);
+        }
+        EXPECT_TRUE(SameBytes(AnsiBytes(importedText), result.imported));
+        EXPECT_LE(result.escapePaths.size(), 1u) << "more than one import per run";
+        ExpectNothingLeft(result.leftInTemp);
+    }
+    // The quiet run's one log line, split into its fields; none when it wrote no line.
+    std::vector<std::string> LoggedFields(const QuietResult& result)
+    {
+        const std::vector<std::string> lines = LogLines(result.log);
+        EXPECT_EQ(1u, lines.size()) << result.log;
+        EXPECT_EQ("\r\n", result.log.substr(result.log.size() < 2 ? 0 : result.log.size() - 2));
+        return lines.empty() ? std::vector<std::string>{} : LogFields(lines[0]);
+    }
+    std::wstring LogOption() const { return L"/log:" + scene.LogPath(); }
 
     const testsupport::TransferFixture& fixture = testsupport::RealisticExport();
     FaultScene scene;
@@ -474,6 +611,10 @@ TEST_F(FaultMatrix, TemporaryDirectoryOnADiskThatFillsUpWithTheImportFile)
     ExpectFailed(result);
     EXPECT_TRUE(result.toolRan);
     EXPECT_TRUE(result.escapePaths.empty()) << "the IME was handed a cut import file";
+    // The quiet mode tells the full disk from an IME that refused.
+    const QuietResult quiet = scene.RunQuiet(L"/quiet");
+    ExpectQuiet(quiet, 6, L"");
+    EXPECT_TRUE(quiet.escapePaths.empty()) << "the IME was handed a cut import file";
 
     // The same export on a disk with room.
     scene.UseTemp(L"C:\\LexiferryTest\\Fault Temp");
@@ -584,6 +725,258 @@ TEST_F(FaultMatrix, WindowClosedDuringASlowExportEndsAtOnceAndLeavesNothingToThe
     const RunResult result = scene.Run();
     ExpectFailed(result);
     EXPECT_TRUE(result.toolRan);
+}
+
+// --- The quiet mode: what deployment tools run in each user's session ---------------------
+
+TEST_F(FaultMatrix, QuietRunCarriesTheExportOverWithoutAnyWindowAndLogsOneLine)
+{
+    // A slow export: a window or a message box made at any moment of the run is seen.
+    scene.Sogou().SetBehaviour({.delayMs = 1000});
+    const ULONGLONG before = Now();
+    const QuietResult result = scene.RunQuiet(L"/quiet " + LogOption());
+    const ULONGLONG after = Now();
+    ExpectQuiet(result, 0, fixture.expectedImport);
+    EXPECT_TRUE(result.toolRan);
+
+    ASSERT_FALSE(result.log.empty());
+    EXPECT_NE("\xEF\xBB\xBF", result.log.substr(0, 3)) << "a mark before the line";
+    const std::vector<std::string> fields = LoggedFields(result);
+    ASSERT_EQ(8u, fields.size()) << result.log;
+    // The field has whole seconds.
+    const ULONGLONG logged = LoggedMoment(fields[0]);
+    EXPECT_LE(before - before % 10000000, logged) << fields[0];
+    EXPECT_GE(after, logged) << fields[0];
+    EXPECT_EQ(ComputerName(), fields[1]);
+    EXPECT_EQ(UserName(), fields[2]);
+    EXPECT_EQ("lexiferry " + ProductVersionOf(gui::BuildPath(L"lexiferry.exe")), fields[3]);
+    EXPECT_EQ("0", fields[4]);
+    EXPECT_EQ(std::to_string(fixture.entryCount), fields[5]);
+    EXPECT_EQ(std::to_string(fixture.acceptedCount), fields[6]);
+    EXPECT_NE(std::string::npos,
+              fields[7].find(Utf8Bytes(scene.Sogou().ToolDirectory() + L"sgtool.exe")))
+        << fields[7];
+}
+
+TEST_F(FaultMatrix, QuietRunExitCodeSaysWhatTheSourceGave)
+{
+    // Entries, none of them one that Kestrix takes.
+    scene.Sogou().SetExportLines({L"'de 的", L"'ka'la'OK 卡拉OK"});
+    QuietResult result = scene.RunQuiet(L"/quiet " + LogOption());
+    ExpectQuiet(result, 5, L"");
+    std::vector<std::string> fields = LoggedFields(result);
+    ASSERT_EQ(8u, fields.size());
+    EXPECT_EQ("5", fields[4]);
+    EXPECT_EQ("2", fields[5]);
+    EXPECT_EQ("0", fields[6]);
+
+    // No entry: the tool writes nothing, or ends by a crash after writing, or is missing.
+    scene.Sogou().SetBehaviour({.write = false, .exitCode = 1});
+    ExpectQuiet(scene.RunQuiet(L"/quiet"), 4, L"");
+    scene.Sogou().SetBehaviour({.crash = true});
+    ExpectQuiet(scene.RunQuiet(L"/quiet"), 4, L"");
+    ASSERT_TRUE(DeleteFileW((scene.Sogou().ToolDirectory() + L"sgtool.exe").c_str()));
+    result = scene.RunQuiet(L"/quiet " + LogOption());
+    ExpectQuiet(result, 4, L"");
+    fields = LoggedFields(result);
+    ASSERT_EQ(8u, fields.size());
+    EXPECT_EQ("4", fields[4]);
+    EXPECT_NE(std::string::npos,
+              fields[7].find(Utf8Bytes(scene.Sogou().ToolDirectory() + L"sgtool.exe")))
+        << fields[7];
+
+    // Sogou not installed, and no file to read instead: its tool is not even looked for.
+    scene.RemoveSogou();
+    ExpectQuiet(scene.RunQuiet(L"/quiet"), 2, L"");
+}
+
+TEST_F(FaultMatrix, QuietRunExitCodeSaysWhatBecameOfTheImport)
+{
+    // Kestrix refuses the file, or no IME stands behind its layout at all.
+    scene.Kestrix().SetRefuse(true);
+    QuietResult result = scene.RunQuiet(L"/quiet");
+    ExpectQuiet(result, 7, L"");
+    EXPECT_EQ(1u, result.escapePaths.size());
+    scene.Kestrix().SetRefuse(false);
+
+    // The temporary directory leaves no room for the import file's name.
+    std::wstring directory = L"C:\\LexiferryTest\\Long";
+    while (directory.size() < 200) directory += L"\\" + std::wstring(20, L'd');
+    directory += L"\\" + std::wstring(249 - directory.size(), L'e');
+    scene.UseTemp(directory);
+    result = scene.RunQuiet(L"/quiet");
+    ExpectQuiet(result, 6, L"");
+    EXPECT_FALSE(result.toolRan);
+    scene.UseTemp(L"C:\\LexiferryTest\\Fault Temp");
+
+    // A log that cannot be written changes nothing of the run.
+    ExpectQuiet(scene.RunQuiet(L"/quiet \"/log:C:\\LexiferryTest\\No Such Folder\\x.log\""), 0,
+                fixture.expectedImport);
+
+    scene.RemoveKestrix();
+    {
+        gui::LayoutInstall layout({{L"E0F00804", gui::KestrixName}});
+        result = scene.RunQuiet(L"/quiet");
+        ExpectQuiet(result, 7, L"");
+        EXPECT_TRUE(result.toolRan);
+    }
+    // Kestrix not installed: checked before anything else, whatever the source.
+    result = scene.RunQuiet(L"/quiet");
+    ExpectQuiet(result, 3, L"");
+    EXPECT_FALSE(result.toolRan);
+    const ScratchFolder folder(L"C:\\LexiferryTest\\Export");
+    ASSERT_TRUE(testsupport::WriteFileBytes(folder / L"dict.txt",
+                                            testsupport::Utf16Export({L"'ni'hao 你好"})));
+    ExpectQuiet(scene.RunQuiet(L"/quiet /from:" + (folder / L"dict.txt")), 3, L"");  // no space
+}
+
+TEST_F(FaultMatrix, QuietRunThatMayDoNothing)
+{
+    {
+        // Another copy holds the mutex.
+        win::unique_handle held(CreateMutexW(nullptr, TRUE, L"lexiferry_mutex"));
+        ASSERT_TRUE(held);
+        const QuietResult result = scene.RunQuiet(L"/quiet " + LogOption());
+        ExpectQuiet(result, 1, L"");
+        EXPECT_FALSE(result.toolRan);
+        const std::vector<std::string> fields = LoggedFields(result);
+        ASSERT_EQ(8u, fields.size());
+        EXPECT_EQ("1", fields[4]);
+    }
+    // Usage errors: nothing done, and the line in the log where /log could be read.
+    const std::wstring log = LogOption();
+    const struct {
+        std::wstring arguments;
+        bool logged;
+    } rows[] = {
+        {L"/quiet /unknown " + log, true},
+        {L"/quiet \"C:\\dropped file.txt\"", false},
+        {L"/quiet /from", false},
+        {L"/quiet /from: " + log, true},
+        {L"/quiet /log", false},
+        {L"/quiet /from /log " + scene.LogPath(), true},  // /from's value left out
+        {L"/quiet /from:a.txt /from:b.txt " + log, true},
+        {L"-QUIET " + log + L" /Quiet", true},
+        {L"/quiet " + log + L" /log:C:\\LexiferryTest\\Logs\\other.log", true},
+        {L"/quiet \"\" " + log, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.arguments));
+        const QuietResult result = scene.RunQuiet(row.arguments);
+        ExpectQuiet(result, 87, L"");
+        EXPECT_FALSE(result.toolRan);
+        EXPECT_EQ(row.logged, !result.log.empty()) << result.log;
+        if (!row.logged) continue;
+        const std::vector<std::string> fields = LoggedFields(result);
+        ASSERT_EQ(8u, fields.size());
+        EXPECT_EQ("87", fields[4]);
+    }
+    const ScratchFolder logs(L"C:\\LexiferryTest\\Logs");  // removed with what it holds
+    EXPECT_FALSE(FileExists(logs / L"other.log")) << "a second /log was written";
+}
+
+// The user's own export, from Sogou's dictionary manager on another PC or from a converter:
+// Sogou need not be installed, and its file is never changed.
+TEST_F(FaultMatrix, QuietRunFromTheUsersOwnFileInEachEncoding)
+{
+    scene.RemoveSogou();
+    const ScratchFolder folder(L"C:\\LexiferryTest\\Old PC");
+    const std::vector<std::wstring> lines{L";搜狗拼音输入法 用户词库",
+                                          L"'ni'hao 你好",
+                                          L"'zhong'guo'ren 中国人",
+                                          L"'de 的",  // one character
+                                          L"'ka'la'OK 卡拉OK",
+                                          L"'zai'jian 再见"};
+    std::wstring crlf;
+    std::wstring cr;
+    for (const std::wstring& line : lines) {
+        crlf += line + L"\r\n";
+        cr += line + L"\r";
+    }
+    const std::wstring expected =
+        L"你好\t1\tni hao\r\n中国人\t1\tzhong guo ren\r\n再见\t1\tzai jian\r\n";
+    // Each with another way of writing the options.
+    const struct {
+        const char* name;
+        std::string bytes;
+        const wchar_t* before;  // the options before the file's path, and after it
+        const wchar_t* after;
+    } encodings[] = {
+        {"UTF-16LE with its mark", "\xFF\xFE" + Utf16Bytes(crlf), L"/quiet /from:", L""},
+        {"UTF-16LE without a mark, CR alone", Utf16Bytes(cr), L"/from ", L" /QUIET"},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF" + Utf8Bytes(crlf), L"-Quiet -FROM ", L""},
+        {"UTF-8 without a mark, CR alone", Utf8Bytes(cr), L"/quiet /From:", L""},
+        // The ANSI code page of the test prefix is 936.
+        {"GBK", AnsiBytes(crlf), L"/quiet /from:", L""},
+    };
+    int number = 0;
+    for (const auto& encoding : encodings) {
+        SCOPED_TRACE(encoding.name);
+        const std::wstring file = folder / (L"用户词库 " + std::to_wstring(++number) + L".txt");
+        ASSERT_TRUE(testsupport::WriteFileBytes(file, encoding.bytes));
+        DateBack(file);
+        const FileStamp stamp = StampOf(file);
+        const std::wstring arguments =
+            encoding.before + (L"\"" + file + L"\"") + encoding.after + L" " + LogOption();
+        const QuietResult result = scene.RunQuiet(arguments);
+        ExpectQuiet(result, 0, expected);
+        EXPECT_EQ(encoding.bytes, testsupport::ReadFileBytes(file)) << "the file was changed";
+        EXPECT_TRUE(stamp == StampOf(file)) << "the file's times or attributes were changed";
+        const std::vector<std::string> fields = LoggedFields(result);
+        ASSERT_EQ(8u, fields.size());
+        EXPECT_EQ("5", fields[5]);
+        EXPECT_EQ("3", fields[6]);
+        EXPECT_NE(std::string::npos, fields[7].find(Utf8Bytes(file))) << fields[7];
+        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+TEST_F(FaultMatrix, QuietRunFromAFileThatGivesNoEntry)
+{
+    scene.RemoveSogou();
+    const ScratchFolder folder(L"C:\\LexiferryTest\\Old PC");
+    const std::wstring file = folder / L"dict.txt";
+    const auto fromOption = [](const std::wstring& path) {
+        return L"/quiet \"/from:" + path + L"\"";
+    };
+    ExpectQuiet(scene.RunQuiet(fromOption(file)), 4, L"");           // missing
+    ExpectQuiet(scene.RunQuiet(fromOption(folder.Path())), 4, L"");  // a folder
+    ASSERT_TRUE(testsupport::WriteFileBytes(file, ""));
+    ExpectQuiet(scene.RunQuiet(fromOption(file)), 4, L"");
+    {
+        // Held by a program that lets nobody else read it.
+        ASSERT_TRUE(testsupport::WriteFileBytes(file, testsupport::Utf16Export({L"'ni'hao 你好"})));
+        win::unique_hfile held(
+            CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        ExpectQuiet(scene.RunQuiet(fromOption(file)), 4, L"");
+    }
+    // Bytes of no encoding: no NUL, no valid UTF-8, no valid GBK (FF is never a GBK byte).
+    ASSERT_TRUE(
+        testsupport::WriteFileBytes(file, "'ni'hao \xFF\xFE\xFF\r\n'zai'jian \x80\xFF\r\n"));
+    const QuietResult result = scene.RunQuiet(fromOption(file));
+    EXPECT_TRUE(result.exitCode == 4 || result.exitCode == 5) << result.exitCode;
+    EXPECT_TRUE(result.ended);
+    EXPECT_TRUE(result.windows.empty());
+    EXPECT_TRUE(result.imported.empty());
+}
+
+TEST_F(FaultMatrix, ArgumentsWithoutQuietStillOpenTheWindow)
+{
+    // A file dropped on the program, and options that only the quiet mode reads: the window
+    // opens, and the watch that finds no window in the quiet rows sees it.
+    const QuietResult result =
+        scene.RunQuiet(L"\"C:\\LexiferryTest\\dropped file.txt\" /from:x.txt " + LogOption());
+    EXPECT_FALSE(result.ended);
+    EXPECT_NE(result.windows.end(), std::find_if(result.windows.begin(), result.windows.end(),
+                                                 [](const std::wstring& window) {
+                                                     return window.size() > 12 &&
+                                                            window.substr(window.size() - 12) ==
+                                                                L" 'Lexiferry'";
+                                                 }))
+        << testing::PrintToString(result.windows);
+    EXPECT_TRUE(result.log.empty());
+    EXPECT_FALSE(result.toolRan);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "tests/hardening/FaultScene.h"
 
+#include <algorithm>
+
 #include "res/StatusTexts.h"
 #include "win/UniqueHandles.h"
 
@@ -11,6 +13,31 @@ constexpr wchar_t RefusalCaption[] = L"输入法同步工具";
 // Long enough for the slowest row (tens of megabytes through a per-line write under Wine);
 // a hang still ends the test instead of holding CI.
 constexpr DWORD ExitTimeoutMs = 5000;
+// A quiet run that shows a window is not waited for long: it may be waiting for a click.
+constexpr DWORD QuietRunTimeoutMs = 60000;
+constexpr DWORD WindowSeenGraceMs = 3000;
+
+struct WindowSearch {
+    DWORD processId;
+    std::vector<std::wstring>* found;
+};
+
+// An enumeration callback of its own: a lambda is not CALLBACK (stdcall) on 32-bit Windows.
+BOOL CALLBACK RecordProcessWindow(HWND window, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId) return TRUE;
+    wchar_t className[64] = {};
+    wchar_t title[64] = {};
+    GetClassNameW(window, className, 64);
+    GetWindowTextW(window, title, 64);
+    const std::wstring seen = std::wstring(className) + L" '" + title + L"'";
+    std::vector<std::wstring>& found = *search->found;
+    if (std::find(found.begin(), found.end(), seen) == found.end()) found.push_back(seen);
+    return TRUE;
+}
 
 }  // namespace
 
@@ -113,7 +140,43 @@ RunResult FaultScene::Run(DWORD outcomeTimeoutMs, const std::wstring& programPat
     result.imported = kestrix ? kestrix->ReceivedBytes() : std::string();
     if (kestrix) result.escapePaths = kestrix->ReceivedPaths();
     result.leftInTemp = FilesIn(temp->Directory());
-    result.toolRan = !sogou->ReceivedCommandLine().empty();
+    result.toolRan = sogou && !sogou->ReceivedCommandLine().empty();
+    return result;
+}
+
+QuietResult FaultScene::RunQuiet(const std::wstring& arguments)
+{
+    QuietResult result;
+    const std::wstring log = LogPath();
+    EXPECT_TRUE(testsupport::CreateDirectoryPath(log.substr(0, log.find_last_of(L'\\'))));
+    DeleteFileW(log.c_str());
+    if (sogou) sogou->ForgetRuns();
+    if (kestrix) kestrix->ForgetImports();
+    {
+        gui::Program program;
+        EXPECT_TRUE(program.Start(gui::BuildPath(L"lexiferry.exe"), arguments))
+            << "cannot start the program: error " << GetLastError();
+        WindowSearch search{program.Id(), &result.windows};
+        const ULONGLONG start = GetTickCount64();
+        ULONGLONG deadline = start + QuietRunTimeoutMs;
+        while (program.Running() && GetTickCount64() < deadline) {
+            EnumWindows(RecordProcessWindow, reinterpret_cast<LPARAM>(&search));
+            if (!result.windows.empty()) {
+                deadline = std::min(deadline, GetTickCount64() + WindowSeenGraceMs);
+            }
+            Sleep(10);
+        }
+        result.ended = program.WaitForExit(0, result.exitCode);
+        // Leaving the scope ends a program that hangs, and any tool it left running.
+    }
+    result.imported = kestrix ? kestrix->ReceivedBytes() : std::string();
+    if (kestrix) result.escapePaths = kestrix->ReceivedPaths();
+    result.leftInTemp = FilesIn(temp->Directory());
+    result.toolRan = sogou && !sogou->ReceivedCommandLine().empty();
+    result.log = testsupport::ReadFileBytes(log);
+    DeleteFileW(log.c_str());
+    // Only when empty: a log the run should not have written stays for the row to find.
+    RemoveDirectoryW(log.substr(0, log.find_last_of(L'\\')).c_str());
     return result;
 }
 
@@ -162,6 +225,34 @@ std::vector<std::wstring> FilesIn(const std::wstring& directory)
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return names;
+}
+
+namespace {
+
+// The pieces of text between the separators; with dropLastEmpty, none after a last separator.
+std::vector<std::string> Pieces(const std::string& text, const char* separator, bool dropLastEmpty)
+{
+    std::vector<std::string> pieces;
+    const std::size_t length = std::char_traits<char>::length(separator);
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find(separator, start)) != std::string::npos;
+         start = end + length) {
+        pieces.push_back(text.substr(start, end - start));
+    }
+    if (start < text.size() || !dropLastEmpty) pieces.push_back(text.substr(start));
+    return pieces;
+}
+
+}  // namespace
+
+std::vector<std::string> LogLines(const std::string& log)
+{
+    return Pieces(log, "\r\n", true);
+}
+
+std::vector<std::string> LogFields(const std::string& line)
+{
+    return Pieces(line, "\t", false);
 }
 
 testing::AssertionResult SameBytes(const std::string& expected, const std::string& actual)

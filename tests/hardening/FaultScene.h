@@ -35,6 +35,19 @@ struct RunResult {
     bool toolRan = false;
 };
 
+// What a run of the quiet mode did.
+struct QuietResult {
+    bool ended = false;  // in time, by itself
+    DWORD exitCode = 0;
+    // Every top-level window the process had while it ran, as "class 'title'", visible or not.
+    std::vector<std::wstring> windows;
+    std::string imported;
+    std::vector<std::wstring> escapePaths;
+    std::vector<std::wstring> leftInTemp;
+    bool toolRan = false;
+    std::string log;  // what LogPath() held afterwards
+};
+
 class FaultScene {
 public:
     // A temporary directory with a space in its name, Sogou's tool and registry values, the
@@ -51,6 +64,8 @@ public:
     void InstallSogou(const std::wstring& root,
                       testsupport::RegistryView view = testsupport::RegistryView::Bits32);
     void RemoveKestrix() { kestrix.reset(); }
+    // Neither Sogou's key, nor its tool, nor its keyboard layout.
+    void RemoveSogou() { sogou.reset(); }
     // Later runs start the program in a Unix locale of its own (see
     // gui::Program::StartWithUnixLocale).
     void UseUnixLocale(std::string variables) { unixLocale = std::move(variables); }
@@ -66,6 +81,11 @@ public:
     // Starts the program (the one built, unless another copy is named), presses sync, waits
     // for the outcome and closes the window again.
     RunResult Run(DWORD outcomeTimeoutMs = 60000, const std::wstring& programPath = {});
+    // Starts the program with arguments, as a deployment tool does, and watches its
+    // top-level windows until it ends; one that stays makes the run end early, unended.
+    QuietResult RunQuiet(const std::wstring& arguments);
+    // The log file that a row may name with /log; it is emptied before each quiet run.
+    std::wstring LogPath() const { return L"C:\\LexiferryTest\\Logs\\lexiferry.log"; }
 
 private:
     win::unique_hkey OpenSogouKey() const;
@@ -77,6 +97,11 @@ private:
     std::unique_ptr<testsupport::KestrixImeInstall> kestrix;
     std::string unixLocale;
 };
+
+// The lines of a log, each without its CR LF; a last line without one is a line too.
+std::vector<std::string> LogLines(const std::string& log);
+// The fields of a log line, split at its TABs.
+std::vector<std::string> LogFields(const std::string& line);
 
 // The files in a directory (not its sub-directories); empty when it does not exist.
 std::vector<std::wstring> FilesIn(const std::wstring& directory);

@@ -260,6 +260,13 @@ std::wstring SogouToolInstall::ReceivedCurrentDirectory() const
     return ReadFileUnits(ToolDirectory() + L"sgtool.cwd");
 }
 
+void SogouToolInstall::ForgetRuns() const
+{
+    for (const wchar_t* record : {L"sgtool.cmdline", L"sgtool.cwd", L"sgtool.log"}) {
+        DeleteFileW((ToolDirectory() + record).c_str());
+    }
+}
+
 bool SogouToolInstall::ExportExistedAtStart() const
 {
     return ReadFileBytes(ToolDirectory() + L"sgtool.log").find("exportExisted=1") !=
@@ -294,6 +301,12 @@ KestrixImeInstall::KestrixImeInstall(std::wstring layoutKey, std::wstring imeFil
         }
     }
     RegisterLayout(layoutKey_, kestrixLayoutText, imeFile_.c_str());
+}
+
+void KestrixImeInstall::ForgetImports() const
+{
+    DeleteFileW(RecordPath(L".dic").c_str());
+    DeleteFileW(RecordPath(L".calls").c_str());
 }
 
 KestrixImeInstall::~KestrixImeInstall()

@@ -87,10 +87,12 @@ public:
     void SetExport(const std::string& bytes) const;
     void SetExportLines(const std::vector<std::wstring>& lines) const;
     void SetBehaviour(const SgToolBehaviour& behaviour) const;
-    // Empty when the tool never ran.
+    // Empty when the tool never ran (since ForgetRuns).
     std::wstring ReceivedCommandLine() const;
     std::wstring ReceivedCurrentDirectory() const;
     bool ExportExistedAtStart() const;
+    // Removes what earlier runs of the tool recorded.
+    void ForgetRuns() const;
     // HKLM\SOFTWARE\sogouinput in this installation's view; null when it is not there.
     win::unique_hkey OpenKey(REGSAM access) const;
     void DeleteKey() const;
@@ -112,6 +114,8 @@ public:
     KestrixImeInstall& operator=(const KestrixImeInstall&) = delete;
 
     void SetRefuse(bool refuse) const;
+    // Removes what earlier escapes recorded.
+    void ForgetImports() const;
     std::string ReceivedBytes() const;
     std::vector<std::wstring> ReceivedPaths() const;
     // Whether this run installs the other width's stand-in too, in the other system directory

@@ -54,8 +54,13 @@ bool StartUnixShell(const std::string& script, std::string& problem)
         problem = "cannot start /bin/sh: error " + std::to_string(GetLastError());
         return false;
     }
-    if (process.hProcess != nullptr) CloseHandle(process.hProcess);
-    if (process.hThread != nullptr) CloseHandle(process.hThread);
+    // For a Unix program Wine gives no process handle, and the thread "handle" it gives then
+    // is not one opened for us: closing it closed whatever this process held under that value
+    // (seen: the cached HKEY_CURRENT_USER key, and every later registry call here failed).
+    if (process.hProcess != nullptr) {
+        CloseHandle(process.hProcess);
+        if (process.hThread != nullptr) CloseHandle(process.hThread);
+    }
     return true;
 }
 

@@ -102,9 +102,10 @@ Program::~Program()
     EndChildren();
 }
 
-bool Program::Start(const std::wstring& programPath)
+bool Program::Start(const std::wstring& programPath, const std::wstring& arguments)
 {
     std::wstring commandLine = L"\"" + programPath + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
     // The program and the export tool it starts write to NUL, not to the test's output: under
     // Wine a child otherwise holds CTest's pipe, and a child that lingers in its teardown
     // after reporting its exit code would keep CTest waiting for the test's end.

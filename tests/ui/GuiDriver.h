@@ -34,9 +34,10 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    // The lexiferry.exe built with the tests, or the copy at a given path.
+    // The lexiferry.exe built with the tests, or the copy at a given path, with arguments
+    // as they stand on a command line (quoted where they need it).
     bool Start() { return Start(BuildPath(L"lexiferry.exe")); }
-    bool Start(const std::wstring& programPath);
+    bool Start(const std::wstring& programPath, const std::wstring& arguments = {});
     // Starts it through the Unix side with Unix environment variables of its own (NAME=value
     // words for env), LC_ALL taken away: a program started with CreateProcessW under Wine gets
     // this process's Unix locale, whatever its Windows environment says, and Wine derives the

@@ -1,0 +1,136 @@
+#include "app/CommandLine.h"
+
+#include <windows.h>
+
+#include "win/DllSearch.h"
+
+namespace {
+
+enum class Option { None, Quiet, From, Log };
+
+wchar_t AsciiLower(wchar_t unit)
+{
+    return (unit >= L'A' && unit <= L'Z') ? static_cast<wchar_t>(unit - L'A' + L'a') : unit;
+}
+
+// Does text, after its first unit, begin with name (ASCII case ignored)?
+bool NameFollows(const std::wstring& text, const wchar_t* name, std::size_t nameLength)
+{
+    if (text.size() < 1 + nameLength) return false;
+    for (std::size_t i = 0; i < nameLength; ++i) {
+        if (AsciiLower(text[1 + i]) != name[i]) return false;
+    }
+    return true;
+}
+
+// Which option an argument is: "/name" or "-name", any case, and for the options that take
+// a value also "/name:value". The value of that form goes to inlineValue.
+Option Classify(const std::wstring& argument, bool& hasInlineValue, std::wstring& inlineValue)
+{
+    hasInlineValue = false;
+    if (argument.empty() || (argument[0] != L'/' && argument[0] != L'-')) return Option::None;
+    struct Known {
+        const wchar_t* name;
+        std::size_t length;
+        Option option;
+        bool takesValue;
+    };
+    static constexpr Known known[] = {
+        {L"quiet", 5, Option::Quiet, false},
+        {L"from", 4, Option::From, true},
+        {L"log", 3, Option::Log, true},
+    };
+    for (const Known& entry : known) {
+        if (!NameFollows(argument, entry.name, entry.length)) continue;
+        const std::size_t end = 1 + entry.length;
+        if (argument.size() == end) return entry.option;
+        if (entry.takesValue && argument[end] == L':') {
+            hasInlineValue = true;
+            inlineValue = argument.substr(end + 1);
+            return entry.option;
+        }
+    }
+    return Option::None;
+}
+
+bool IsOption(const std::wstring& argument)
+{
+    bool hasInlineValue = false;
+    std::wstring ignored;
+    return Classify(argument, hasInlineValue, ignored) != Option::None;
+}
+
+}  // namespace
+
+CommandLine::CommandLine(const std::vector<std::wstring>& arguments)
+{
+    for (const std::wstring& argument : arguments) {
+        bool hasInlineValue = false;
+        std::wstring value;
+        if (Classify(argument, hasInlineValue, value) == Option::Quiet) quiet_ = true;
+    }
+    // Without /quiet nothing else is read: a file dropped on the program, or anything else,
+    // still opens the window.
+    if (quiet_) Parse(arguments);
+}
+
+void CommandLine::Parse(const std::vector<std::wstring>& arguments)
+{
+    bool seenQuiet = false;
+    bool seenFrom = false;
+    bool seenLog = false;
+    // The first problem is the one reported; the rest is still read for /log.
+    const auto fail = [this](const std::wstring& argument) {
+        if (usageError_) return;
+        usageError_ = true;
+        problem_ = argument;
+    };
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::wstring& argument = arguments[i];
+        bool hasInlineValue = false;
+        std::wstring value;
+        const Option option = Classify(argument, hasInlineValue, value);
+        if (option == Option::None) {
+            fail(argument);
+            continue;
+        }
+        if (option == Option::Quiet) {
+            if (seenQuiet) fail(argument);
+            seenQuiet = true;
+            continue;
+        }
+        // "/from <file>": the next argument, unless it is an option itself, which means the
+        // value was left out. A file named like "-list.txt" is still a value.
+        if (!hasInlineValue && i + 1 < arguments.size() && !IsOption(arguments[i + 1])) {
+            value = arguments[++i];
+        }
+        bool& seen = option == Option::From ? seenFrom : seenLog;
+        if (value.empty() || seen) fail(argument);
+        if (value.empty() || seen) continue;
+        seen = true;
+        (option == Option::From ? fromPath_ : logPath_) = value;
+    }
+}
+
+CommandLine CommandLine::OfThisProcess()
+{
+    std::vector<std::wstring> arguments;
+    using CommandLineToArgvFunction = LPWSTR*(WINAPI*)(LPCWSTR, int*);
+    const HMODULE shell32 = dllsearch::LoadFromSystemDirectory(L"shell32.dll");
+    // Through a function type without parameters: the cast between the two function types
+    // is then one that the compiler takes as meant.
+    const auto toArgv =
+        shell32 == nullptr
+            ? nullptr
+            : reinterpret_cast<CommandLineToArgvFunction>(
+                  reinterpret_cast<void (*)()>(::GetProcAddress(shell32, "CommandLineToArgvW")));
+    int count = 0;
+    LPWSTR* argv = toArgv == nullptr ? nullptr : toArgv(::GetCommandLineW(), &count);
+    if (argv != nullptr) {
+        // argv[0] is the program itself.
+        for (int i = 1; i < count; ++i) arguments.emplace_back(argv[i]);
+        ::LocalFree(argv);
+    }
+    if (shell32 != nullptr) ::FreeLibrary(shell32);
+    return CommandLine(arguments);
+}

@@ -1,0 +1,38 @@
+// What the command line asks for. A person who double-clicks the program, or drops a file on
+// it, gets the window whatever the command line holds: only /quiet makes the arguments count,
+// for the deployment tools that run the program on many PCs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CommandLine {
+public:
+    // The arguments after the program's own name, as CommandLineToArgvW splits them.
+    explicit CommandLine(const std::vector<std::wstring>& arguments);
+
+    // The process's own arguments. Shell32 is loaded here, from the system directory: call
+    // this only after the DLL search has been restricted.
+    static CommandLine OfThisProcess();
+
+    bool Quiet() const { return quiet_; }
+    // Only meaningful in the quiet mode.
+    bool UsageError() const { return usageError_; }
+    // The first argument that made the usage error: unknown, repeated, or an option whose
+    // value is missing.
+    const std::wstring& Problem() const { return problem_; }
+    // Empty when not given: the export tool is the source.
+    const std::wstring& FromPath() const { return fromPath_; }
+    // Empty when not given. Kept after a usage error when it could be read, so that the error
+    // reaches the log too.
+    const std::wstring& LogPath() const { return logPath_; }
+
+private:
+    void Parse(const std::vector<std::wstring>& arguments);
+
+    bool quiet_ = false;
+    bool usageError_ = false;
+    std::wstring problem_;
+    std::wstring fromPath_;
+    std::wstring logPath_;
+};

@@ -1,0 +1,125 @@
+#include "app/QuietRun.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "app/CommandLine.h"
+#include "app/RunLog.h"
+#include "app/SingleInstance.h"
+#include "app/Transform.h"
+#include "dict/DictionaryFileSogou.h"
+#include "ime/IMECatalogue.h"
+#include "res/RunLogTexts.h"
+
+namespace {
+
+// The pattern with its one "%s" replaced by value.
+std::wstring Filled(const wchar_t* pattern, const std::wstring& value)
+{
+    std::wstring text = pattern;
+    const std::size_t at = text.find(L"%s");
+    if (at != std::wstring::npos) text.replace(at, 2, value);
+    return text;
+}
+
+bool Detected(IME_TYPE type)
+{
+    return std::any_of(IMECatalogue.begin(), IMECatalogue.end(),
+                       [type](const IME_INFO& info) { return info.type == type; });
+}
+
+// A relative path means nothing in a log that many PCs write to.
+std::wstring FullPath(const std::wstring& path)
+{
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return path;
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) return path;
+    full.resize(length);
+    return full;
+}
+
+// The source as the log's sentences name it.
+std::wstring SourceName(const CommandLine& commandLine)
+{
+    if (!commandLine.FromPath().empty()) {
+        return Filled(LogSourceFile, FullPath(commandLine.FromPath()));
+    }
+    std::wstring toolPath;
+    std::wstring ignored;
+    if (!ComposeExportCommandLine(L"sogou.tmp", toolPath, ignored)) return LogSourceNoExportTool;
+    return Filled(LogSourceExportTool, toolPath);
+}
+
+RunRecord Record(QuietExitCode code, const std::wstring& sentence)
+{
+    RunRecord record;
+    record.exitCode = static_cast<int>(code);
+    record.sentence = sentence;
+    return record;
+}
+
+RunRecord Transfer(const CommandLine& commandLine)
+{
+    SingleInstance instance;
+    if (!instance.Claim()) return Record(QuietExitCode::AnotherCopyRunning, LogAnotherCopyRunning);
+
+    detectedImeCount = DetectPinyinIMEs();
+    // Without Kestrix nothing can be done, whatever the source.
+    if (!Detected(IME_TYPE_KESTRIX)) {
+        return Record(QuietExitCode::KestrixNotInstalled, LogKestrixNotInstalled);
+    }
+    const bool fromFile = !commandLine.FromPath().empty();
+    if (!fromFile && !Detected(IME_TYPE_SOGOU)) {
+        return Record(QuietExitCode::SogouNotInstalled, LogSogouNotInstalled);
+    }
+
+    struct Ending {
+        QuietExitCode code;
+        const wchar_t* sentence;
+    };
+    const auto ending = [](TransferOutcome outcome) -> Ending {
+        switch (outcome) {
+            case TransferOutcome::Transferred:
+                return {QuietExitCode::Transferred, LogTransferred};
+            case TransferOutcome::NoEntry:
+                return {QuietExitCode::NoEntry, LogNoEntry};
+            case TransferOutcome::NoneTaken:
+                return {QuietExitCode::NoneTaken, LogNoneTaken};
+            case TransferOutcome::ImportFileFailed:
+                return {QuietExitCode::ImportFileFailed, LogImportFileFailed};
+            case TransferOutcome::ImportRefused:
+                break;
+        }
+        return {QuietExitCode::ImportRefused, LogImportRefused};
+    };
+    // The job is destroyed, and its temporary files with it, before the process ends.
+    const auto job = fromFile
+                         ? std::make_unique<Transform>(commandLine.FromPath(), IME_TYPE_KESTRIX)
+                         : std::make_unique<Transform>(IME_TYPE_SOGOU, IME_TYPE_KESTRIX);
+    const Ending end = ending(job->Run());
+    RunRecord record = Record(end.code, Filled(end.sentence, SourceName(commandLine)));
+    record.readCount = job->ReadCount();
+    record.writtenCount = job->WrittenCount();
+    return record;
+}
+
+}  // namespace
+
+int RunQuietly(const CommandLine& commandLine)
+{
+    // No box of the system's either, in a session where nobody may be there to close it: none
+    // for a drive without its disk, and none for a program that crashes, which would also keep
+    // a crashed export tool (it inherits the mode) from ending until someone closed its box.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    const RunRecord record =
+        commandLine.UsageError()
+            ? Record(QuietExitCode::UsageError, Filled(LogUsageError, commandLine.Problem()))
+            : Transfer(commandLine);
+    // A log that cannot be written changes nothing of the run.
+    if (!commandLine.LogPath().empty()) RunLog(commandLine.LogPath()).Append(record);
+    return record.exitCode;
+}

@@ -1,0 +1,23 @@
+// The quiet mode: the sync that the button makes with both boxes checked, without any window
+// or message box, for the deployment tools that run the program in each user's session. What
+// happened is the exit code, and one line in the log when one is asked for.
+#pragma once
+
+class CommandLine;
+
+// The exit codes that deployment scripts test: never renumber them.
+enum class QuietExitCode : int {
+    Transferred = 0,
+    AnotherCopyRunning = 1,
+    SogouNotInstalled = 2,  // and no /from file
+    KestrixNotInstalled = 3,
+    NoEntry = 4,
+    NoneTaken = 5,
+    ImportFileFailed = 6,
+    ImportRefused = 7,
+    UsageError = 87,  // ERROR_INVALID_PARAMETER
+};
+
+// Runs the quiet mode of a command line that asks for it, on the calling thread, and returns
+// the process's exit code. The DLL search must have been restricted before.
+int RunQuietly(const CommandLine& commandLine);
