@@ -12,6 +12,7 @@
 #include "dict/DictionaryFileSogou.h"
 #include "ime/IMECatalogue.h"
 #include "res/RunLogTexts.h"
+#include "win/FullPath.h"
 
 namespace {
 
@@ -33,12 +34,8 @@ bool Detected(IME_TYPE type)
 // A relative path means nothing in a log that many PCs write to.
 std::wstring FullPath(const std::wstring& path)
 {
-    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0) return path;
-    std::wstring full(size, L'\0');
-    const DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-    if (length == 0 || length >= size) return path;
-    full.resize(length);
+    std::wstring full = path;
+    FullPathOf(path, full);
     return full;
 }
 

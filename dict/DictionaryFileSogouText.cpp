@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <string>
 
+#include "win/FullPath.h"
 #include "win/UniqueHandles.h"
 
 namespace {
@@ -29,13 +30,8 @@ bool SystemPath(const wchar_t* path, std::wstring& systemPath)
     systemPath.assign(path, length);
     if (length < MAX_PATH || StartsWith(systemPath, L"\\\\?\\")) return true;
 
-    // With the terminator when the buffer is too small, without it when the path fit.
-    const DWORD needed = GetFullPathNameW(systemPath.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return false;
-    std::wstring full(needed, L'\0');
-    const DWORD written = GetFullPathNameW(systemPath.c_str(), needed, full.data(), nullptr);
-    if (written == 0 || written >= needed) return false;
-    full.resize(written);
+    std::wstring full;
+    if (!FullPathOf(systemPath, full)) return false;
     if (StartsWith(full, L"\\\\.\\") || StartsWith(full, L"\\\\?\\")) {
         systemPath = full;  // a device's path has no longer form
     } else if (StartsWith(full, L"\\\\")) {
