@@ -105,8 +105,10 @@ void CommandLine::Parse(const std::vector<std::wstring>& arguments)
             value = arguments[++i];
         }
         bool& seen = option == Option::From ? seenFrom : seenLog;
-        if (value.empty() || seen) fail(argument);
-        if (value.empty() || seen) continue;
+        if (value.empty() || seen) {
+            fail(argument);
+            continue;
+        }
         seen = true;
         (option == Option::From ? fromPath_ : logPath_) = value;
     }

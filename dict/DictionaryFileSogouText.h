@@ -15,9 +15,6 @@ public:
     // or too large to decode. A file in none of the encodings reads, and gives no entry.
     bool ReadUserFile(const wchar_t* path);
 
-    // The source is the file: there is no tool to run.
-    bool Export(const wchar_t*) override { return true; }
-
 private:
     bool DecodeText();
 };
