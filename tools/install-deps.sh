@@ -100,10 +100,16 @@ if [ "$status" -ne 0 ] || grep -q '^[EW]: Failed to fetch ' "$said"; then
        "${failed:-$(reason "$status")}; going on with the lists there are." >&2
 fi
 
-if [ ${#missing_packages[@]} -gt 0 ]; then
+# install PACKAGE...: one transaction; sets status. Its output is shown only on failure, so
+# it is kept whole: -qq would drop the list of unmet dependencies, apt's reason for a refusal.
+install() {
   status=0
-  $sudo apt-get "${apt_options[@]}" install -y -qq --no-install-recommends \
-    "${missing_packages[@]}" >"$said" 2>&1 || status=$?
+  $sudo apt-get "${apt_options[@]}" install -y -q --no-install-recommends "$@" >"$said" 2>&1 \
+    || status=$?
+}
+
+if [ ${#missing_packages[@]} -gt 0 ]; then
+  install "${missing_packages[@]}"
   if [ "$status" -ne 0 ]; then
     echo "Could not install $step (${missing_packages[*]}); apt-get says:" >&2
     cat "$said" >&2
@@ -113,9 +119,7 @@ fi
 
 [ ${#missing_i386[@]} -gt 0 ] || exit 0
 if [ -z "$i386_failed" ]; then
-  status=0
-  $sudo apt-get "${apt_options[@]}" install -y -qq --no-install-recommends \
-    "${missing_i386[@]}" >"$said" 2>&1 || status=$?
+  install "${missing_i386[@]}"
   if [ "$status" -eq 0 ]; then
     rm -f "$wine32_note"
     exit 0

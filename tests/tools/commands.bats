@@ -226,7 +226,7 @@ apt_calls() {
   assert_output "Installing: zip git"
   [ "$(apt_calls)" = "update -qq
 update -qq
-install -y -qq --no-install-recommends zip git" ]
+install -y -q --no-install-recommends zip git" ]
 
   echo unzip >"$TEST_DIR/not-installed"
   echo 3 >"$TEST_DIR/update-failures"
@@ -240,7 +240,7 @@ The package lists could not all be updated in 3 tries:\
   [ "$(apt_calls)" = "update -qq
 update -qq
 update -qq
-install -y -qq --no-install-recommends unzip" ]
+install -y -q --no-install-recommends unzip" ]
 
   # Nothing is installed, and so the 32-bit Wine is not tried, after the compilers fail.
   printf '%s\n' cmake g++-mingw-w64-i686-posix wine32:i386 >"$TEST_DIR/not-installed"
@@ -254,7 +254,7 @@ The following packages have unmet dependencies:
  cmake : Depends: cmake-data (= 1.0) but it is not going to be installed
 E: Unable to correct problems, you have held broken packages."
   [ "$(apt_calls)" = "update -qq
-install -y -qq --no-install-recommends cmake g++-mingw-w64-i686-posix" ]
+install -y -q --no-install-recommends cmake g++-mingw-w64-i686-posix" ]
   [ ! -e "$TEST_DIR/cmake.calls" ]
 }
 
@@ -278,8 +278,8 @@ $refusal"
   # after everything else.
   grep -qx -- '--add-architecture i386' "$TEST_DIR/dpkg.calls"
   [ "$(apt_calls)" = "update -qq
-install -y -qq --no-install-recommends zip
-install -y -qq --no-install-recommends wine32:i386" ]
+install -y -q --no-install-recommends zip
+install -y -q --no-install-recommends wine32:i386" ]
 
   installing="Installing: wine32:i386
 $refusal
