@@ -4,11 +4,15 @@
 #
 # Some machines of this kind run no 32-bit (i386) executable at all: the kernel refuses them
 # ("Exec format error"), so Wine's 32-bit half cannot start and no 32-bit Windows program
-# runs. That refusal of Wine's own 32-bit loader is the only "no" a machine gives. Any other
-# failure to start a 32-bit program of ours (Wine failing to start a process, which happens
-# now and then under load; a broken 32-bit Wine; a prefix made on the other sort of machine)
-# is a fault and stops the command: taken for "no", it would skip every 32-bit test and pass.
-# LEXIFERRY_32BIT=no forces "no", to try the 64-bit-only way on a machine that has both.
+# runs. That refusal of Wine's own 32-bit loader is one "no" a machine gives; the other is a
+# 32-bit Wine that is not there because tools/install-deps.sh could not install it (a package
+# registry in the middle of a sync, say), which it notes with apt's reason in
+# ${XDG_STATE_HOME:-~/.local/state}/lexiferry/wine32-not-installed. Any other failure to start
+# a 32-bit program of ours (Wine failing to start a process, which happens now and then under
+# load; a 32-bit Wine that is installed but broken; a prefix made on the other sort of
+# machine) is a fault and stops the command: taken for "no", it would skip every 32-bit test
+# and pass. LEXIFERRY_32BIT=no forces "no", to try the 64-bit-only way on a machine that has
+# both.
 
 # lexiferry_ask_32bit: sets and exports LEXIFERRY_RUNS_32BIT (yes or no) and
 # LEXIFERRY_NO_32BIT_WHY (why not; empty for yes), whatever the caller had in them. When it
@@ -18,6 +22,13 @@ lexiferry_ask_32bit() {
   export LEXIFERRY_RUNS_32BIT=no LEXIFERRY_NO_32BIT_WHY=
   if [ "${LEXIFERRY_32BIT:-}" = no ]; then
     LEXIFERRY_NO_32BIT_WHY="LEXIFERRY_32BIT=no forces the 64-bit-only way"
+    return 0
+  fi
+  # The note is about a loader that is not there: once it is, whoever installed it, the note
+  # is out of date and the loader is asked.
+  local note=${XDG_STATE_HOME:-$HOME/.local/state}/lexiferry/wine32-not-installed
+  if [ ! -e "$LEXIFERRY_WINE32" ] && [ -s "$note" ]; then
+    LEXIFERRY_NO_32BIT_WHY="the 32-bit Wine could not be installed: $(head -n 1 "$note")"
     return 0
   fi
   # What Wine says goes to files beside the prefix, kept for a look after a failure; never to

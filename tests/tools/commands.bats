@@ -5,6 +5,10 @@
 
 load test_helper
 
+# The expect_* functions below take the output to start with $installing: what
+# tools/install-deps.sh said (nothing, where everything is installed).
+installing=""
+
 # expect_test_sh WHY: the test command ran every test, on the 32-bit program (WHY empty) or on
 # the 64-bit one only, its tests told why.
 expect_test_sh() {
@@ -12,7 +16,7 @@ expect_test_sh() {
  Every test runs on the 64-bit program instead, with the stand-in IME in System32 only."
   assert_status 0
   if [ -z "$why" ]; then
-    assert_output "== The scripts: shellcheck and their own tests
+    assert_output "$installing== The scripts: shellcheck and their own tests
 The scripts are sound.
 == The 32-bit program: every test
 100% tests passed, 0 tests failed out of 2
@@ -26,7 +30,7 @@ Reproducible."
 build-x64 --output-on-failure -j2 --repeat until-pass:2 -R "*" \
 | answer: yes, why: , peer unrunnable: unset" ]]
   else
-    assert_output "== The scripts: shellcheck and their own tests
+    assert_output "$installing== The scripts: shellcheck and their own tests
 The scripts are sound.
 $only64
 == The 32-bit program, read, not run: it imports only what Windows 7 SP1 has
@@ -45,7 +49,7 @@ $only64"
 expect_demo_sh() {
   local windows=$BUILD/demo-prefix/drive_c/windows
   assert_status 0
-  assert_output "${1:+Showing the 64-bit Lexiferry: $1.
+  assert_output "$installing${1:+Showing the 64-bit Lexiferry: $1.
 }Starting Lexiferry on display :5. Press 立即同步, then 确定 to close the window.
 Lexiferry ended with exit code 0.
 The stand-in Kestrix IME received nothing (no sync was made, or it failed)."
@@ -59,13 +63,14 @@ The stand-in Kestrix IME received nothing (no sync was made, or it failed)."
   fi
 }
 
-# section HEADING: that section of the copy's docs/benchmarks.md.
+# section HEADING [FILE]: that section of FILE, by default the copy's docs/benchmarks.md.
 section() {
-  awk -v heading="$1" '/^## / { inside = ($0 == heading) } inside' "$ROOT/docs/benchmarks.md"
+  awk -v heading="$1" '/^## / { inside = ($0 == heading) } inside' "${2:-$ROOT/docs/benchmarks.md}"
 }
 
 # expect_bench_sh WHY: the benchmark measured the 32-bit program (WHY empty) or the 64-bit one,
-# saying why, and replaced that width's section of docs/benchmarks.md only.
+# saying why, and replaced that width's section of docs/benchmarks.md only: the other is as it
+# was in $TEST_DIR/benchmarks-before.md.
 expect_bench_sh() {
   local width=32-bit compiler=i686 heading="## The 32-bit program, the one that ships"
   local other="## The 64-bit program"
@@ -73,14 +78,14 @@ expect_bench_sh() {
     width=64-bit compiler=x86_64 heading=$other other="## The 32-bit program, the one that ships"
   fi
   assert_status 0
-  assert_output "${1:+Measuring the 64-bit program: $1.
+  assert_output "$installing${1:+Measuring the 64-bit program: $1.
 }Running the benchmark of the $width program (about a minute)...
 Wrote the $width section of $ROOT/docs/benchmarks.md
 $(tr -d '\r' <"$FIXTURES/bench-table.md")"
   [ "$(grep '^## ' "$ROOT/docs/benchmarks.md")" = "## The 32-bit program, the one that ships
 ## The 64-bit program
 ## The columns" ]
-  [ "$(section "$other")" = "$(cd "$LEXIFERRY_SOURCE" && section "$other")" ]
+  [ "$(section "$other")" = "$(section "$other" "$TEST_DIR/benchmarks-before.md")" ]
   section "$heading" | grep -q "; wine-8.0 (stand-in); $compiler-w64-mingw32-g++-posix (GCC) 12-posix, $width\.$"
   section "$heading" | grep -qxF "$(tr -d '\r' <"$FIXTURES/bench-table.md" | tail -n 1)"
   [ "$(section "$heading" | grep -c "^Measured on $(date -u +%Y-%m-%d) ")" -eq 1 ]
@@ -104,6 +109,7 @@ each_command() {
   expect_test_sh "$why"
   DISPLAY=:5 run_command_with "$@" -- tools/demo.sh
   expect_demo_sh "$why"
+  cp "$ROOT/docs/benchmarks.md" "$TEST_DIR/benchmarks-before.md"
   run_command_with "$@" -- tools/bench.sh
   expect_bench_sh "$why"
 }
@@ -199,4 +205,100 @@ EOF
   run_command tools/test.sh
   expect_test_sh ""
   [ "$SECONDS" -lt 15 ]
+}
+
+# apt_calls: what apt-get was asked, one call a line, without the options every call has.
+apt_calls() {
+  sed 's/^-o DPkg::Lock::Timeout=600 //' "$TEST_DIR/apt-get.calls"
+}
+
+@test "the install: an update that fails is tried again, quietly; one that fails three times is named in one line and the install goes on; a refused install of what every way needs stops the command, naming it, with apt's reason" {
+  stand_in_checkout
+  run_command tools/install-deps.sh
+  assert_status 0
+  assert_output ""
+  [ ! -e "$TEST_DIR/apt-get.calls" ]
+
+  printf '%s\n' zip git >"$TEST_DIR/not-installed"
+  echo 1 >"$TEST_DIR/update-failures"
+  run_command_with -- tools/install-deps.sh
+  assert_status 0
+  assert_output "Installing: zip git"
+  [ "$(apt_calls)" = "update -qq
+update -qq
+install -y -q --no-install-recommends zip git" ]
+
+  echo unzip >"$TEST_DIR/not-installed"
+  echo 3 >"$TEST_DIR/update-failures"
+  run_command_with -- tools/install-deps.sh
+  assert_status 0
+  assert_output "Installing: unzip
+The package lists could not all be updated in 3 tries:\
+ http://deb.debian.org/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz\
+ (File has unexpected size (374820 != 376004). Mirror sync in progress?); going on with the\
+ lists there are."
+  [ "$(apt_calls)" = "update -qq
+update -qq
+update -qq
+install -y -q --no-install-recommends unzip" ]
+
+  # Nothing is installed, and so the 32-bit Wine is not tried, after the compilers fail.
+  printf '%s\n' cmake g++-mingw-w64-i686-posix wine32:i386 >"$TEST_DIR/not-installed"
+  echo cmake >"$TEST_DIR/refused"
+  run_command_with -- tools/test.sh
+  assert_status 100
+  assert_output "Installing: cmake g++-mingw-w64-i686-posix wine32:i386
+Could not install what every way of running needs (cmake g++-mingw-w64-i686-posix); apt-get says:
+Reading package lists...
+The following packages have unmet dependencies:
+ cmake : Depends: cmake-data (= 1.0) but it is not going to be installed
+E: Unable to correct problems, you have held broken packages."
+  [ "$(apt_calls)" = "update -qq
+install -y -q --no-install-recommends cmake g++-mingw-w64-i686-posix" ]
+  [ ! -e "$TEST_DIR/cmake.calls" ]
+}
+
+@test "where the 32-bit Wine cannot be installed, each command takes the 64-bit way and says why, until a run installs it; where a 32-bit Wine is there but does not start, the command stops" {
+  stand_in_checkout
+  rm "$TEST_DIR/wine/wine"
+  : >"$TEST_DIR/foreign-architectures"
+  printf '%s\n' zip wine32:i386 >"$TEST_DIR/not-installed"
+  echo wine32:i386 >"$TEST_DIR/refused"
+  local refusal="Could not install the 32-bit Wine (wine32:i386), so the tests, the demonstration\
+ and the benchmark take the 64-bit-only way; apt-get says:
+Reading package lists...
+The following packages have unmet dependencies:
+ wine32:i386 : Depends: wine32-data (= 1.0) but it is not going to be installed
+E: Unable to correct problems, you have held broken packages."
+  run_command tools/install-deps.sh
+  assert_status 0
+  assert_output "Installing: zip wine32:i386
+$refusal"
+  # The architecture before the update that fetches its lists; the 32-bit Wine on its own,
+  # after everything else.
+  grep -qx -- '--add-architecture i386' "$TEST_DIR/dpkg.calls"
+  [ "$(apt_calls)" = "update -qq
+install -y -q --no-install-recommends zip
+install -y -q --no-install-recommends wine32:i386" ]
+
+  installing="Installing: wine32:i386
+$refusal
+"
+  each_command "the 32-bit Wine could not be installed: Unable to correct problems, you have\
+ held broken packages" LEXIFERRY_RUNS_32BIT=yes
+
+  # The registry mends: the next run installs the 32-bit Wine, and the way is the 32-bit one.
+  rm "$TEST_DIR/refused"
+  create_script "$TEST_DIR/wine/wine" <<<'echo "wine-8.0 (stand-in)"'
+  installing="Installing: wine32:i386
+"
+  run_command_with -- tools/test.sh
+  expect_test_sh ""
+  [ ! -e "$HOME/.local/state/lexiferry/wine32-not-installed" ]
+
+  # A 32-bit Wine that is there, though not from Debian's package, and broken.
+  echo wine32:i386 | tee "$TEST_DIR/not-installed" >"$TEST_DIR/refused"
+  create_script "$TEST_DIR/wine/wine" <<<'echo "wine: could not load ntdll.so" >&2; exit 1'
+  run_command_with -- tools/test.sh
+  cannot_tell "Wine's 32-bit loader $TEST_DIR/wine/wine does not start: wine: could not load ntdll.so"
 }

@@ -12,7 +12,7 @@ setup() {
   export HOME=$TEST_DIR/home
   export PATH=$TEST_DIR/bin:/usr/local/bin:/usr/bin:/bin
   local name
-  for name in $(compgen -e | grep -E '^(LEXIFERRY_|WINE|DISPLAY$|CI$)'); do unset "$name"; done
+  for name in $(compgen -e | grep -E '^(LEXIFERRY_|WINE|XDG_STATE_HOME$|DISPLAY$|CI$)'); do unset "$name"; done
 }
 
 # A stand-in that left something running in the background names it here, to be ended.
@@ -56,22 +56,67 @@ assert_output() {
 
 # stand_in_checkout: the checkout's commands in a folder of the test's own (tools/, cmake/,
 # docs/, where bench.sh writes), building into $TEST_DIR/build, on a machine of stand-ins
-# where 32-bit programs run: Debian's package tools with everything installed, CMake, the
-# compilers, Xvfb, CTest, and Wine's loaders and server (in LEXIFERRY_WINE_DIR). The checks
-# that have tests of their own (the scripts', the same bytes from two builds) are stood in
-# for too. Sets ROOT and BUILD. What the stand-ins were asked is kept in $TEST_DIR/*.calls.
+# where 32-bit programs run: Debian's package tools (below), CMake, the compilers, Xvfb,
+# CTest, and Wine's loaders and server (in LEXIFERRY_WINE_DIR). The checks that have tests of
+# their own (the scripts', the same bytes from two builds) are stood in for too. Sets ROOT and
+# BUILD. What the stand-ins were asked is kept in $TEST_DIR/*.calls.
 stand_in_checkout() {
   ROOT=$TEST_DIR/lexiferry
   BUILD=$TEST_DIR/build
-  export LEXIFERRY_BUILD_DIR=$BUILD LEXIFERRY_WINE_DIR=$TEST_DIR/wine
+  export LEXIFERRY_BUILD_DIR=$BUILD LEXIFERRY_WINE_DIR=$TEST_DIR/wine LEXIFERRY_APT_PAUSE=0
   mkdir -p "$ROOT"
   cp -R "$LEXIFERRY_SOURCE/tools" "$LEXIFERRY_SOURCE/cmake" "$LEXIFERRY_SOURCE/docs" "$ROOT/"
   create_script "$ROOT/tools/check-scripts.sh" <<<'echo "The scripts are sound."'
   create_script "$ROOT/tools/check-reproducible.sh" <<<'echo "Reproducible."'
 
-  create_executable dpkg-query <<<"echo 'install ok installed'"
+  # Debian's package tools: every package is installed but those named in
+  # $TEST_DIR/not-installed, which apt-get installs, unless one is named in $TEST_DIR/refused.
+  # Its update fails as many more times as $TEST_DIR/update-failures says, as on a registry in
+  # the middle of a sync. What they say when nothing fails is noise, never to be shown.
+  create_executable sudo <<<'exec "$@"'
+  create_executable dpkg-query <<'EOF'
+echo "$*" >>"$TEST_DIR/dpkg-query.calls"
+! grep -qxF -- "${!#}" "$TEST_DIR/not-installed" 2>/dev/null || exit 1
+echo 'install ok installed'
+EOF
+  echo i386 >"$TEST_DIR/foreign-architectures"
   create_executable dpkg <<'EOF'
-[ "$1" != --print-foreign-architectures ] || echo i386
+echo "$*" >>"$TEST_DIR/dpkg.calls"
+case $1 in
+  --print-foreign-architectures) cat "$TEST_DIR/foreign-architectures" ;;
+  --add-architecture) echo "$2" >>"$TEST_DIR/foreign-architectures" ;;
+esac
+EOF
+  create_executable apt-get <<'EOF'
+echo "$*" >>"$TEST_DIR/apt-get.calls"
+echo "Reading package lists..."
+while [ $# -gt 0 ] && [ "$1" != update ] && [ "$1" != --no-install-recommends ]; do shift; done
+if [ "$1" = update ]; then
+  failures=$(cat "$TEST_DIR/update-failures" 2>/dev/null || echo 0)
+  [ "$failures" -gt 0 ] || exit 0
+  echo $((failures - 1)) >"$TEST_DIR/update-failures"
+  cat >&2 <<'APT'
+E: Failed to fetch http://deb.debian.org/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (374820 != 376004). Mirror sync in progress? [IP: 192.0.2.1 80]
+   Hashes of expected file:
+    - SHA256:2c1b5e4f
+E: Some index files failed to download. They have been ignored, or old ones used instead.
+APT
+  exit 100
+fi
+shift
+for package; do
+  grep -qxF -- "$package" "$TEST_DIR/refused" 2>/dev/null || continue
+  cat <<APT
+The following packages have unmet dependencies:
+ $package : Depends: ${package%%:*}-data (= 1.0) but it is not going to be installed
+E: Unable to correct problems, you have held broken packages.
+APT
+  exit 100
+done
+for package; do
+  grep -vxF -- "$package" "$TEST_DIR/not-installed" >"$TEST_DIR/still-not-installed" || true
+  mv "$TEST_DIR/still-not-installed" "$TEST_DIR/not-installed"
+done
 EOF
   # Configuring makes the tree; building leaves what the commands take from it.
   create_executable cmake <<'EOF'
