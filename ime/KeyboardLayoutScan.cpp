@@ -43,8 +43,9 @@ bool CollectLayoutTexts()
         }
         if (!IsChineseImeLayoutKey(name)) continue;
         std::wstring text;
-        if (ReadRegistryText(layouts.get(), name, L"Layout Text", text))
+        if (ReadRegistryText(layouts.get(), name, L"Layout Text", text)) {
             LayoutTexts.push_back(std::move(text));
+        }
     }
     return true;
 }
