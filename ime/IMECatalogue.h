@@ -11,5 +11,6 @@ extern std::vector<IME_INFO> IMECatalogue;
 // The size of IMECatalogue, set once by the entry point from DetectPinyinIMEs.
 extern int detectedImeCount;
 
-// Fills IMECatalogue from the keyboard layout scan and returns its size (0 to 4).
+// Fills IMECatalogue from the keyboard layouts, then the text services, and returns its size
+// (0 to 4).
 int DetectPinyinIMEs();

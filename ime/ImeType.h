@@ -13,8 +13,8 @@ enum IME_TYPE : std::int32_t {
 
 inline constexpr int IMETypeCount = 4;
 
-// Indexed by IME_TYPE. These exact texts recognise an IME in a layout text, caption its
-// check box and name it in the result line of a transfer.
+// Indexed by IME_TYPE. These exact texts recognise an IME in a layout text or a text service's
+// description, caption its check box and name it in the result line of a transfer.
 inline constexpr const wchar_t* IMEDisplayNames[IMETypeCount] = {
     L"Kestrix\x62FC\x97F3\x8F93\x5165\x6CD5",  // Kestrix拼音输入法
     L"\x641C\x72D7\x62FC\x97F3\x8F93\x5165\x6CD5",  // 搜狗拼音输入法

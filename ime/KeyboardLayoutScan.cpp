@@ -4,34 +4,16 @@
 
 #include <cwchar>
 
+#include "ime/RegistryText.h"
 #include "win/UniqueHandles.h"
 
 std::vector<std::wstring> LayoutTexts;
 
 namespace {
 
-constexpr const wchar_t* KeyboardLayoutsKey = L"SYSTEM\\CURRENTCONTROLSET\\CONTROL\\KEYBOARD LAYOUTS";
-constexpr DWORD NameCapacity = 260;   // characters
-constexpr DWORD ValueCapacity = 260;  // characters
-
-// Reads "Layout Text" of one accepted layout. The value may be of any type and may fill
-// the buffer without a terminating NUL: the text is cut at the data actually returned.
-bool ReadLayoutText(HKEY layouts, const wchar_t* keyName, std::wstring& text)
-{
-    win::unique_hkey layout;
-    if (RegOpenKeyExW(layouts, keyName, 0, KEY_QUERY_VALUE, layout.put()) != ERROR_SUCCESS) {
-        return false;
-    }
-    wchar_t value[ValueCapacity] = {};
-    DWORD size = sizeof(value);
-    if (RegQueryValueExW(layout.get(), L"Layout Text", nullptr, nullptr,
-                         reinterpret_cast<BYTE*>(value), &size) != ERROR_SUCCESS) {
-        return false;
-    }
-    const size_t units = size / sizeof(wchar_t);
-    text.assign(value, wcsnlen(value, units < ValueCapacity ? units : ValueCapacity));
-    return true;
-}
+constexpr const wchar_t* KeyboardLayoutsKey =
+    L"SYSTEM\\CURRENTCONTROLSET\\CONTROL\\KEYBOARD LAYOUTS";
+constexpr DWORD NameCapacity = 260;  // characters
 
 }  // namespace
 
@@ -61,7 +43,9 @@ bool CollectLayoutTexts()
         }
         if (!IsChineseImeLayoutKey(name)) continue;
         std::wstring text;
-        if (ReadLayoutText(layouts.get(), name, text)) LayoutTexts.push_back(std::move(text));
+        if (ReadRegistryText(layouts.get(), name, L"Layout Text", text)) {
+            LayoutTexts.push_back(std::move(text));
+        }
     }
     return true;
 }

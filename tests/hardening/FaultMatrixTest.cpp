@@ -790,6 +790,20 @@ TEST_F(FaultMatrix, QuietRunExitCodeSaysWhatTheSourceGave)
     ExpectQuiet(scene.RunQuiet(L"/quiet"), 2, L"");
 }
 
+// Sogou as its installers since Windows 8 leave it: its key (in the 32-bit view) and its tool,
+// and a text service with an English description instead of a keyboard layout.
+TEST_F(FaultMatrix, QuietRunFindsASogouThatIsOnlyATextService)
+{
+    scene.Sogou().RemoveLayout();
+    ExpectQuiet(scene.RunQuiet(L"/quiet"), 2, L"");
+    const testsupport::TextServiceInstall service(L"{E7EA138E-69F8-11D7-A6EA-00065B844310}",
+                                                  L"{E7EA138F-69F8-11D7-A6EA-00065B844311}",
+                                                  L"Sogou Pinyin Input Method");
+    const QuietResult result = scene.RunQuiet(L"/quiet");
+    ExpectQuiet(result, 0, fixture.expectedImport);
+    EXPECT_TRUE(result.toolRan);
+}
+
 TEST_F(FaultMatrix, QuietRunExitCodeSaysWhatBecameOfTheImport)
 {
     // Kestrix refuses the file, or no IME stands behind its layout at all.

@@ -16,6 +16,7 @@ constexpr wchar_t layoutsKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Keyboard 
 constexpr wchar_t kestrixLayoutText[] = L"Kestrix\x62FC\x97F3\x8F93\x5165\x6CD5";
 constexpr wchar_t sogouLayoutKey[] = L"E0F10804";
 constexpr wchar_t sogouLayoutText[] = L"\x641C\x72D7\x62FC\x97F3\x8F93\x5165\x6CD5";
+constexpr wchar_t textServicesKey[] = L"SOFTWARE\\Microsoft\\CTF\\TIP";
 
 void SetStringValue(HKEY key, const wchar_t* name, const std::wstring& value)
 {
@@ -201,6 +202,11 @@ SogouToolInstall::~SogouToolInstall()
     RemoveDirectoryTree(root_);
 }
 
+void SogouToolInstall::RemoveLayout() const
+{
+    UnregisterLayout(sogouLayoutKey);
+}
+
 win::unique_hkey SogouToolInstall::OpenKey(REGSAM access) const
 {
     win::unique_hkey key;
@@ -363,6 +369,21 @@ std::vector<std::wstring> KestrixImeInstall::ReceivedPaths() const
         start = end + 2;
     }
     return paths;
+}
+
+TextServiceInstall::TextServiceInstall(std::wstring classId, const std::wstring& profileId,
+                                       const std::wstring& description)
+    : classKey_(std::wstring(textServicesKey) + L"\\" + std::move(classId))
+{
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, classKey_.c_str());
+    win::unique_hkey profile =
+        CreateKey(HKEY_LOCAL_MACHINE, classKey_ + L"\\LanguageProfile\\0x00000804\\" + profileId);
+    SetStringValue(profile.get(), L"Description", description);
+}
+
+TextServiceInstall::~TextServiceInstall()
+{
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, classKey_.c_str());
 }
 
 namespace {

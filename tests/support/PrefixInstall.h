@@ -21,6 +21,11 @@
 //     it installs only its own; a test that needs both skips that part (WhyNoOtherWidth).
 //     ReceivedBytes() is everything escape 0x800 has read from the files it was handed;
 //     ReceivedPaths() the paths it was handed; SetRefuse(true) makes the escape answer 0.
+//   * SogouToolInstall::RemoveLayout() leaves Sogou as its installers since Windows 8 leave it:
+//     its key and tool, and no keyboard layout; TextServiceInstall then registers its text
+//     service (one profile with its "Description" under HKLM\SOFTWARE\Microsoft\CTF\TIP, a
+//     key that Windows and Wine share between the two registry views) and removes that class
+//     id's key again, also a key that a killed run left behind.
 //   * TempDirectoryOverride points HKCU\Environment TEMP/TMP and this process's TEMP/TMP
 //     at a fresh directory. Child processes started from this process inherit it.
 //   Example:
@@ -93,6 +98,8 @@ public:
     bool ExportExistedAtStart() const;
     // Removes what earlier runs of the tool recorded.
     void ForgetRuns() const;
+    // Takes away the keyboard layout that makes the IME discovery find this Sogou.
+    void RemoveLayout() const;
     // HKLM\SOFTWARE\sogouinput in this installation's view; null when it is not there.
     win::unique_hkey OpenKey(REGSAM access) const;
     void DeleteKey() const;
@@ -137,6 +144,19 @@ private:
     std::wstring installedPath_;
     std::wstring otherWidthPath_;     // empty where this run leaves the other width alone
     std::wstring otherWidthMissing_;  // why the other width could not be installed
+};
+
+class TextServiceInstall {
+public:
+    // One profile of a text service for Simplified Chinese (language 0x00000804).
+    TextServiceInstall(std::wstring classId, const std::wstring& profileId,
+                       const std::wstring& description);
+    ~TextServiceInstall();
+    TextServiceInstall(const TextServiceInstall&) = delete;
+    TextServiceInstall& operator=(const TextServiceInstall&) = delete;
+
+private:
+    std::wstring classKey_;
 };
 
 class TempDirectoryOverride {

@@ -13,14 +13,14 @@ namespace {
 
 class Sync : public ::testing::Test {
 protected:
-    void Open()
+    // The stand-ins register Kestrix first, then Sogou: both checked, both count.
+    void Open(size_t boxes = 2)
     {
         ASSERT_TRUE(program.Start());
         const HWND main = program.WaitForMainWindow();
         ASSERT_NE(nullptr, main);
         parts = FindParts(main);
-        // The stand-ins register Kestrix first, then Sogou: both checked, both count.
-        ASSERT_EQ(2u, parts.boxes.size());
+        ASSERT_EQ(boxes, parts.boxes.size());
     }
 
     // Waits until the outcome replaced the two buttons.
@@ -141,4 +141,29 @@ TEST_F(Sync, TheCloseBoxEndsTheProgramAtOnceWhileTheExportIsStillRunning)
     ASSERT_TRUE(program.WaitForExit(5000, exitCode));
     EXPECT_EQ(0u, exitCode);
     EXPECT_LT(::GetTickCount() - start, 3000u);
+}
+
+// Sogou and Microsoft Pinyin as Windows 10 and 11 register them: text services, no layouts.
+TEST_F(Sync, ASogouThatIsOnlyATextServiceSyncsBesideALockedMicrosoftPinyin)
+{
+    sogou.RemoveLayout();
+    testsupport::TextServiceInstall sogouService(L"{E7EA138E-69F8-11D7-A6EA-00065B844310}",
+                                                 L"{E7EA138F-69F8-11D7-A6EA-00065B844311}",
+                                                 L"Sogou Pinyin Input Method");
+    testsupport::TextServiceInstall microsoft(L"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
+                                              L"{FA550B04-5AD7-411F-A5AC-CA038EC515D7}",
+                                              L"\u5FAE\u8F6F\u62FC\u97F3");  // 微软拼音
+    sogou.SetExportLines({L"'ni'hao 你好", L"'ci'ku 词库"});
+    // Kestrix by its layout, then the services in their order: Microsoft, Sogou.
+    Open(3);
+    EXPECT_EQ(IDB_BOX_CHECKED, ShownBox(parts.boxes[0]));
+    EXPECT_EQ(IDB_BOX_UNCHECKED, ShownBox(parts.boxes[1]));
+    EXPECT_EQ(IDB_BOX_CHECKED, ShownBox(parts.boxes[2]));
+    Click(parts.boxes[1], 10, 10);
+    EXPECT_EQ(IDB_BOX_CHECKED_LOCKED, ShownBox(parts.boxes[1]));
+    Click(parts.sync, 66, 20);
+    ExpectFinished(true);
+    EXPECT_EQ(testsupport::AnsiBytes(L"你好\t1\tni hao\r\n词库\t1\tci ku\r\n"),
+              kestrix.ReceivedBytes());
+    ExpectClosesWithZero(parts.ok);
 }
