@@ -943,6 +943,16 @@ TEST_F(FaultMatrix, QuietRunFromTheUsersOwnFileInEachEncoding)
         EXPECT_NE(std::string::npos, fields[7].find(Utf8Bytes(file))) << fields[7];
         SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
+
+    // The user's editor has a file open for reading and writing, letting everyone else read,
+    // write and delete it, as editors do: the run reads it all the same.
+    const std::wstring edited = folder / L"用户词库 1.txt";
+    const win::unique_hfile editor(
+        CreateFileW(edited.c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    0, nullptr));
+    ASSERT_TRUE(editor);
+    ExpectQuiet(scene.RunQuiet(L"/quiet \"/from:" + edited + L"\""), 0, expected);
 }
 
 TEST_F(FaultMatrix, QuietRunFromAFileThatGivesNoEntry)
