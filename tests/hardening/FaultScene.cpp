@@ -154,8 +154,12 @@ QuietResult FaultScene::RunQuiet(const std::wstring& arguments, const std::wstri
     if (kestrix) kestrix->ForgetImports();
     {
         gui::Program program;
-        EXPECT_TRUE(program.Start(
-            programPath.empty() ? gui::BuildPath(L"lexiferry.exe") : programPath, arguments))
+        // Without a console, as a deployment tool or Explorer starts a windowed program on
+        // Windows. Under Wine it would otherwise share this test's console, which has no
+        // window, and so would a command-line export tool that it starts.
+        EXPECT_TRUE(
+            program.Start(programPath.empty() ? gui::BuildPath(L"lexiferry.exe") : programPath,
+                          arguments, DETACHED_PROCESS))
             << "cannot start the program: error " << GetLastError();
         WindowSearch search{program.Id(), &result.windows};
         const ULONGLONG start = GetTickCount64();
