@@ -141,7 +141,7 @@ int RunQuietly(const CommandLine& commandLine, DWORD exportTimeLimitMs)
     // for a drive without its disk, and none for a program that crashes, which would also keep
     // a crashed export tool (it inherits the mode) from ending until someone closed its box.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
-    // Each check below is a usage error: nothing is done, and the first says why.
+    // The usage errors first: for each, nothing is done, and the first found is reported.
     const bool fromIsLog = FromIsLog(commandLine);
     RunRecord record;
     if (commandLine.UsageError()) {
