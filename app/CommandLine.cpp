@@ -60,6 +60,41 @@ bool IsOption(const std::wstring& argument)
     return Classify(argument, hasInlineValue, ignored) != Option::None;
 }
 
+bool IsBlank(wchar_t unit)
+{
+    return unit == L' ' || unit == L'\t';
+}
+
+// Whether the command line holds /quiet or -quiet (any case) as a word after the program's
+// name: words end at a blank outside quotes, and their quotes are not part of them. Only for
+// a command line that CommandLineToArgvW cannot split; its rules for backslashes are left out.
+bool HoldsQuietWord(const wchar_t* commandLine)
+{
+    const wchar_t* at = commandLine;
+    // The program's name: up to the closing quote when it starts with one, else to a blank.
+    if (*at == L'"') {
+        ++at;
+        while (*at != L'\0' && *at != L'"') ++at;
+        if (*at == L'"') ++at;
+    } else {
+        while (*at != L'\0' && !IsBlank(*at)) ++at;
+    }
+    while (*at != L'\0') {
+        while (IsBlank(*at)) ++at;
+        std::wstring word;
+        bool quoted = false;
+        for (; *at != L'\0' && (quoted || !IsBlank(*at)); ++at) {
+            if (*at == L'"') {
+                quoted = !quoted;
+            } else if (word.size() <= 6) {  // longer than "/quiet" is no match anyway
+                word += AsciiLower(*at);
+            }
+        }
+        if (word == L"/quiet" || word == L"-quiet") return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 CommandLine::CommandLine(const std::vector<std::wstring>& arguments)
@@ -128,11 +163,19 @@ CommandLine CommandLine::OfThisProcess()
                   reinterpret_cast<void (*)()>(::GetProcAddress(shell32, "CommandLineToArgvW")));
     int count = 0;
     LPWSTR* argv = toArgv == nullptr ? nullptr : toArgv(::GetCommandLineW(), &count);
-    if (argv != nullptr) {
-        // argv[0] is the program itself.
-        for (int i = 1; i < count; ++i) arguments.emplace_back(argv[i]);
-        ::LocalFree(argv);
+    if (argv == nullptr) {
+        if (shell32 != nullptr) ::FreeLibrary(shell32);
+        // Not split, so nothing can be read reliably, not even /log. A deployment tool's run
+        // must still end at once, without a window that waits for a click: a usage error.
+        // Everything else opens the window, as it would with the arguments split.
+        CommandLine unsplit{std::vector<std::wstring>()};
+        unsplit.quiet_ = HoldsQuietWord(::GetCommandLineW());
+        unsplit.usageError_ = unsplit.quiet_;
+        return unsplit;
     }
+    // argv[0] is the program itself.
+    for (int i = 1; i < count; ++i) arguments.emplace_back(argv[i]);
+    ::LocalFree(argv);
     if (shell32 != nullptr) ::FreeLibrary(shell32);
     return CommandLine(arguments);
 }

@@ -12,7 +12,10 @@ public:
     explicit CommandLine(const std::vector<std::wstring>& arguments);
 
     // The process's own arguments. Shell32 is loaded here, from the system directory: call
-    // this only after the DLL search has been restricted.
+    // this only after the DLL search has been restricted. Where the arguments cannot be split
+    // (no shell32, no CommandLineToArgvW, or its failure), a command line that holds /quiet or
+    // -quiet as a word is a usage error of the quiet mode, without a log, and any other one
+    // asks for the window.
     static CommandLine OfThisProcess();
 
     bool Quiet() const { return quiet_; }

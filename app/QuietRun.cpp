@@ -10,9 +10,11 @@
 #include "app/SingleInstance.h"
 #include "app/Transform.h"
 #include "dict/DictionaryFileSogou.h"
+#include "dict/TempDirectory.h"
 #include "ime/IMECatalogue.h"
 #include "res/RunLogTexts.h"
 #include "win/FullPath.h"
+#include "win/SameFile.h"
 
 namespace {
 
@@ -47,7 +49,9 @@ std::wstring SourceName(const CommandLine& commandLine)
     }
     std::wstring toolPath;
     std::wstring ignored;
-    if (!ComposeExportCommandLine(L"sogou.tmp", toolPath, ignored)) return LogSourceNoExportTool;
+    if (!ComposeExportCommandLine(SogouTempFileName, toolPath, ignored)) {
+        return LogSourceNoExportTool;
+    }
     return Filled(LogSourceExportTool, toolPath);
 }
 
@@ -59,7 +63,27 @@ RunRecord Record(QuietExitCode code, const std::wstring& sentence)
     return record;
 }
 
-RunRecord Transfer(const CommandLine& commandLine)
+// The user's file is only ever read, but a run writes and deletes its temporary files and
+// appends to its log: a /from file that is one of them would be changed. Compared as files, so
+// that no other spelling, relative path, short name or hard link slips through.
+bool FromIsLog(const CommandLine& commandLine)
+{
+    return !commandLine.FromPath().empty() && !commandLine.LogPath().empty() &&
+           IsSameFile(commandLine.FromPath(), commandLine.LogPath());
+}
+
+bool FromIsTemporaryFile(const CommandLine& commandLine)
+{
+    // Without a temporary directory no temporary file can be made, and none is compared: a
+    // bare name would be looked for in the current directory.
+    if (commandLine.FromPath().empty() || !RefreshTempDirectory()) return false;
+    for (const wchar_t* name : {SogouTempFileName, KestrixTempFileName}) {
+        if (IsSameFile(commandLine.FromPath(), std::wstring(TempDirectory) + name)) return true;
+    }
+    return false;
+}
+
+RunRecord Transfer(const CommandLine& commandLine, DWORD exportTimeLimitMs)
 {
     SingleInstance instance;
     if (!instance.Claim()) return Record(QuietExitCode::AnotherCopyRunning, LogAnotherCopyRunning);
@@ -84,6 +108,8 @@ RunRecord Transfer(const CommandLine& commandLine)
                 return {QuietExitCode::Transferred, LogTransferred};
             case TransferOutcome::NoEntry:
                 return {QuietExitCode::NoEntry, LogNoEntry};
+            case TransferOutcome::ExportTimedOut:
+                return {QuietExitCode::NoEntry, LogExportTimedOut};
             case TransferOutcome::NoneTaken:
                 return {QuietExitCode::NoneTaken, LogNoneTaken};
             case TransferOutcome::ImportFileFailed:
@@ -94,9 +120,12 @@ RunRecord Transfer(const CommandLine& commandLine)
         return {QuietExitCode::ImportRefused, LogImportRefused};
     };
     // The job is destroyed, and its temporary files with it, before the process ends.
+    ExportToolRun exportRun;
+    exportRun.hidden = true;
+    exportRun.timeLimitMs = exportTimeLimitMs;
     const auto job = fromFile
                          ? std::make_unique<Transform>(commandLine.FromPath(), IME_TYPE_KESTRIX)
-                         : std::make_unique<Transform>(IME_TYPE_SOGOU, IME_TYPE_KESTRIX);
+                         : std::make_unique<Transform>(IME_TYPE_SOGOU, IME_TYPE_KESTRIX, exportRun);
     const Ending end = ending(job->Run());
     RunRecord record = Record(end.code, Filled(end.sentence, SourceName(commandLine)));
     record.readCount = job->ReadCount();
@@ -106,17 +135,27 @@ RunRecord Transfer(const CommandLine& commandLine)
 
 }  // namespace
 
-int RunQuietly(const CommandLine& commandLine)
+int RunQuietly(const CommandLine& commandLine, DWORD exportTimeLimitMs)
 {
     // No box of the system's either, in a session where nobody may be there to close it: none
     // for a drive without its disk, and none for a program that crashes, which would also keep
     // a crashed export tool (it inherits the mode) from ending until someone closed its box.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
-    const RunRecord record =
-        commandLine.UsageError()
-            ? Record(QuietExitCode::UsageError, Filled(LogUsageError, commandLine.Problem()))
-            : Transfer(commandLine);
-    // A log that cannot be written changes nothing of the run.
-    if (!commandLine.LogPath().empty()) RunLog(commandLine.LogPath()).Append(record);
+    // The usage errors first: for each, nothing is done, and the first found is reported.
+    const bool fromIsLog = FromIsLog(commandLine);
+    RunRecord record;
+    if (commandLine.UsageError()) {
+        record = Record(QuietExitCode::UsageError, Filled(LogUsageError, commandLine.Problem()));
+    } else if (fromIsLog) {
+        record = Record(QuietExitCode::UsageError, L"");  // said nowhere: the log is the file
+    } else if (FromIsTemporaryFile(commandLine)) {
+        record = Record(QuietExitCode::UsageError,
+                        Filled(LogFromIsTemporaryFile, FullPath(commandLine.FromPath())));
+    } else {
+        record = Transfer(commandLine, exportTimeLimitMs);
+    }
+    // A log that cannot be written changes nothing of the run. One that is the user's file
+    // gets no line, whatever else went wrong.
+    if (!commandLine.LogPath().empty() && !fromIsLog) RunLog(commandLine.LogPath()).Append(record);
     return record.exitCode;
 }

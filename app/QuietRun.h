@@ -18,6 +18,12 @@ enum class QuietExitCode : int {
     UsageError = 87,  // ERROR_INVALID_PARAMETER
 };
 
+// How long the quiet mode lets Sogou's export tool run before it is ended. An export takes
+// seconds; a tool that hangs, or waits for a click in a window nobody sees, must not keep the
+// deployment tool (and the user's logon script) waiting for ever.
+inline constexpr unsigned long QuietExportTimeLimitMs = 10 * 60 * 1000;
+
 // Runs the quiet mode of a command line that asks for it, on the calling thread, and returns
-// the process's exit code. The DLL search must have been restricted before.
-int RunQuietly(const CommandLine& commandLine);
+// the process's exit code. The export tool runs without a window of its own and is ended after
+// exportTimeLimitMs. The DLL search must have been restricted before.
+int RunQuietly(const CommandLine& commandLine, unsigned long exportTimeLimitMs);

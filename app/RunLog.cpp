@@ -18,13 +18,20 @@ constexpr DWORD RetryEveryMs = 50;
 // kilobytes: no field may grow without bound (a path or an argument may be 32767 units).
 constexpr std::size_t FieldCapacity = 1024;  // units
 
-// The text as one field: a TAB or a line end inside it would break the line's columns, and
-// no other control character belongs in it either.
+// A unit that a reader of the log may take for a line end or a column's end, or that does not
+// belong in a line at all: the ASCII and C1 controls (U+0085 is a line end to Unicode-aware
+// readers), and the Unicode line and paragraph separators, at which editors and viewers break.
+bool BreaksTheLine(wchar_t unit)
+{
+    return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F) || unit == 0x2028 || unit == 0x2029;
+}
+
+// The text as one field: each unit that could break the line's columns becomes a space.
 std::string Field(const std::wstring& text)
 {
     std::wstring clean = text.substr(0, FieldCapacity);
     for (wchar_t& unit : clean) {
-        if (unit < 0x20 || unit == 0x7F) unit = L' ';
+        if (BreaksTheLine(unit)) unit = L' ';
     }
     if (clean.empty()) return "-";
     // A lone surrogate (a file name may hold one) becomes U+FFFD: the line stays valid UTF-8.

@@ -29,7 +29,8 @@ public:
 
     // UTF-8 without a mark, ending in CR LF, fields separated by TAB: the UTC time as
     // YYYY-MM-DDTHH:MM:SSZ, the computer name, the user name, "lexiferry <version>", the exit
-    // code, entries read, entries written, the sentence. No field holds a TAB or a line end.
+    // code, entries read, entries written, the sentence. No field holds a TAB, a control
+    // character or a Unicode line or paragraph separator: each became a space.
     static std::string LineOf(const RunRecord& record);
 
 private:

@@ -14,8 +14,8 @@ wchar_t ResultBuffer[256];
 
 }  // namespace
 
-Transform::Transform(IME_TYPE sourceType, IME_TYPE destinationType)
-    : source(sourceType), destination(destinationType)
+Transform::Transform(IME_TYPE sourceType, IME_TYPE destinationType, const ExportToolRun& run)
+    : source(sourceType), destination(destinationType), exportRun(run)
 {
 }
 
@@ -33,13 +33,16 @@ Transform::~Transform()
 
 TransferOutcome Transform::Run()
 {
-    sourceFile = sourceFilePath.empty() ? CreateDictionaryFile(source, DictionaryFileMode::Read)
-                                        : OpenSogouTextFile(sourceFilePath.c_str());
+    sourceFile = sourceFilePath.empty()
+                     ? CreateDictionaryFile(source, DictionaryFileMode::Read, &exportRun)
+                     : OpenSogouTextFile(sourceFilePath.c_str());
     destinationFile = CreateDictionaryFile(destination, DictionaryFileMode::Write);
     // Without an import file nothing could come of any source: that is the cause to report,
     // also where a temporary directory too long for both files failed the export as well.
     if (!destinationFile) return TransferOutcome::ImportFileFailed;
-    if (!sourceFile) return TransferOutcome::NoEntry;
+    if (!sourceFile) {
+        return exportRun.timedOut ? TransferOutcome::ExportTimedOut : TransferOutcome::NoEntry;
+    }
 
     DictionaryEntry entry;
     while (sourceFile->ReadEntry(entry)) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "dict/ExportToolRun.h"
 #include "ime/ImeType.h"
 
 class DictionaryFileBase;
@@ -14,6 +15,7 @@ class DictionaryFileBase;
 enum class TransferOutcome {
     Transferred,       // the destination imported at least one entry
     NoEntry,           // the source gave none: it could not be read, or it was empty
+    ExportTimedOut,    // no entry either: the export tool was ended at its time limit
     NoneTaken,         // entries were read, but the destination took none of them
     ImportFileFailed,  // the import file could not be made or written
     ImportRefused,     // the destination did not take the import file
@@ -21,7 +23,8 @@ enum class TransferOutcome {
 
 class Transform {
 public:
-    Transform(IME_TYPE source, IME_TYPE destination);
+    // The source IME's export tool runs as exportRun says (by default shown, and waited for).
+    Transform(IME_TYPE source, IME_TYPE destination, const ExportToolRun& exportRun = {});
     // A Sogou text file of the user's own as the source, in place of the export tool.
     Transform(std::wstring sourceFilePath, IME_TYPE destination);
     ~Transform();
@@ -41,6 +44,7 @@ private:
     IME_TYPE source;
     IME_TYPE destination;
     std::wstring sourceFilePath;  // empty: the source IME's own export
+    ExportToolRun exportRun;      // outlives the source file's opening
     std::unique_ptr<DictionaryFileBase> sourceFile;
     std::unique_ptr<DictionaryFileBase> destinationFile;
     std::uint32_t readCount = 0;

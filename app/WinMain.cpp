@@ -11,6 +11,18 @@
 #include "ui/MainWnd.h"
 #include "win/DllSearch.h"
 
+namespace {
+
+// A test build of the program may be given a limit of seconds, so that a tool that never ends
+// is seen to be ended; the program that ships has only the real one.
+#ifdef LEXIFERRY_TEST_EXPORT_TIME_LIMIT_MS
+constexpr unsigned long ExportTimeLimitMs = LEXIFERRY_TEST_EXPORT_TIME_LIMIT_MS;
+#else
+constexpr unsigned long ExportTimeLimitMs = QuietExportTimeLimitMs;
+#endif
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
 {
     // First of all, before anything loads a DLL by name. Where Windows can restrict the search
@@ -25,7 +37,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
     dllsearch::RestrictToSystemDirectory();
 
     const CommandLine commandLine = CommandLine::OfThisProcess();
-    if (commandLine.Quiet()) return RunQuietly(commandLine);
+    if (commandLine.Quiet()) return RunQuietly(commandLine, ExportTimeLimitMs);
 
     SingleInstance instance;
     if (!instance.Claim()) return 0;

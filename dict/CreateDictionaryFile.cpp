@@ -6,7 +6,8 @@
 #include "dict/DictionaryFileSogou.h"
 #include "dict/DictionaryFileSogouText.h"
 
-std::unique_ptr<DictionaryFileBase> CreateDictionaryFile(IME_TYPE type, DictionaryFileMode mode)
+std::unique_ptr<DictionaryFileBase> CreateDictionaryFile(IME_TYPE type, DictionaryFileMode mode,
+                                                         ExportToolRun* exportRun)
 {
     std::unique_ptr<DictionaryFileBase> file;
     switch (type) {
@@ -14,7 +15,9 @@ std::unique_ptr<DictionaryFileBase> CreateDictionaryFile(IME_TYPE type, Dictiona
             file.reset(new (std::nothrow) DictionaryFileKestrix(mode));
             break;
         case IME_TYPE_SOGOU:
-            file.reset(new (std::nothrow) DictionaryFileSogou(mode));
+            file.reset(exportRun != nullptr ? new (std::nothrow)
+                                                  DictionaryFileSogou(mode, *exportRun)
+                                            : new (std::nothrow) DictionaryFileSogou(mode));
             break;
         default:
             return nullptr;

@@ -5,12 +5,15 @@
 #include <memory>
 
 #include "dict/DictionaryFileBase.h"
+#include "dict/ExportToolRun.h"
 #include "ime/ImeType.h"
 
 // Kestrix and Sogou have a dictionary file; every other type gives none, without touching
 // the disk. Also none when the file could not be opened (for Sogou in Read mode: when the
-// export failed); its temporary file is then already deleted.
-std::unique_ptr<DictionaryFileBase> CreateDictionaryFile(IME_TYPE type, DictionaryFileMode mode);
+// export failed); its temporary file is then already deleted. Sogou's export tool is run as
+// exportRun says, which learns how the run ended; without one, it is shown and waited for.
+std::unique_ptr<DictionaryFileBase> CreateDictionaryFile(IME_TYPE type, DictionaryFileMode mode,
+                                                         ExportToolRun* exportRun = nullptr);
 
 // The Sogou user dictionary from a text file of the export tool's line format that the user
 // gives: exported with Sogou's dictionary manager, or a converter's "Sogou pinyin text", in

@@ -41,7 +41,7 @@ bool HasControlCharacter(const std::wstring& text)
 DictionaryFileKestrix::DictionaryFileKestrix(DictionaryFileMode fileMode)
     : DictionaryFileBase(fileMode)
 {
-    ComposePath(L"kestrix.tmp");
+    ComposePath(KestrixTempFileName);
     SetEncoding(TextEncoding::Ansi);
 }
 

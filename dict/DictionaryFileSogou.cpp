@@ -10,6 +10,8 @@ namespace {
 
 constexpr wchar_t SogouKey[] = L"SOFTWARE\\sogouinput";
 constexpr DWORD ValueCapacity = 260;  // units
+// An ended process is gone at once; a wait that takes longer is given up, not kept for ever.
+constexpr DWORD TerminatedToolWaitMs = 10000;
 
 // Reads a string value of at most ValueCapacity units, terminator included. Registry data
 // need not be terminated and may be of any type: neither may make us read past the buffer.
@@ -112,8 +114,14 @@ bool EndedByException(DWORD exitCode)
 }  // namespace
 
 DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode fileMode)
-    : DictionaryFileSogou(fileMode, L"sogou.tmp")
+    : DictionaryFileSogou(fileMode, SogouTempFileName)
 {
+}
+
+DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode fileMode, ExportToolRun& run)
+    : DictionaryFileSogou(fileMode, SogouTempFileName)
+{
+    exportRun = &run;
 }
 
 DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode fileMode, const wchar_t* temporaryName)
@@ -153,6 +161,16 @@ bool DictionaryFileSogou::Export(const wchar_t* path)
 
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
+    DWORD creationFlags = 0;
+    const bool hidden = exportRun != nullptr && exportRun->hidden;
+    if (hidden) {
+        // A command-line program started by a windowed one gets a console window of its own,
+        // in front of whatever the user is doing; and a window of the tool's own would wait
+        // for a click in a session where nobody may be there.
+        creationFlags = CREATE_NO_WINDOW;
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_HIDE;
+    }
     PROCESS_INFORMATION process = {};
     // The tool by its full path: with no application name Windows would search for the
     // command line's first token (beside Lexiferry first, then in the current directory), and
@@ -161,13 +179,23 @@ bool DictionaryFileSogou::Export(const wchar_t* path)
     // and ours is the Downloads folder when Explorer starts Lexiferry from there. The tool is
     // given only full paths, so it needs no other.
     const std::wstring toolDirectory = toolPath.substr(0, toolPath.find_last_of(L'\\'));
-    if (!CreateProcessW(toolPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        toolDirectory.c_str(), &startup, &process)) {
+    if (!CreateProcessW(toolPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        creationFlags, nullptr, toolDirectory.c_str(), &startup, &process)) {
         return false;
     }
     win::unique_handle processHandle(process.hProcess);
     win::unique_handle threadHandle(process.hThread);
-    if (WaitForSingleObject(processHandle.get(), INFINITE) != WAIT_OBJECT_0) return false;
+    const DWORD timeLimitMs = exportRun != nullptr ? exportRun->timeLimitMs : INFINITE;
+    const DWORD waited = WaitForSingleObject(processHandle.get(), timeLimitMs);
+    if (waited == WAIT_TIMEOUT) {
+        // Its export may stop anywhere: none of it is read. Waited for once ended, so that it
+        // no longer holds the file when the file is deleted.
+        TerminateProcess(processHandle.get(), WAIT_TIMEOUT);
+        WaitForSingleObject(processHandle.get(), TerminatedToolWaitMs);
+        if (exportRun != nullptr) exportRun->timedOut = true;
+        return false;
+    }
+    if (waited != WAIT_OBJECT_0) return false;
     // A tool that crashed may have stopped in the middle of an entry: a cut word must not
     // reach the user's dictionary.
     DWORD exitCode = 0;

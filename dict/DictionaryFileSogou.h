@@ -5,14 +5,20 @@
 #include <string>
 
 #include "dict/DictionaryFileBase.h"
+#include "dict/ExportToolRun.h"
 
 class DictionaryFileSogou : public DictionaryFileBase {
 public:
+    // The tool shown as it starts and waited for until it ends.
     explicit DictionaryFileSogou(DictionaryFileMode fileMode);
+    // The tool started and waited for as run says, which learns how that ended; run must
+    // outlive the file's Open.
+    DictionaryFileSogou(DictionaryFileMode fileMode, ExportToolRun& run);
 
     // Runs the export tool, in its own folder, into path and waits for it to end. False when
-    // the tool can't be started or ended by a crash. Any exit code of its own is accepted, but
-    // after one other than 0 a last line without a line end is not read.
+    // the tool can't be started, ended by a crash, or ended at its time limit. Any exit code
+    // of its own is accepted, but after one other than 0 a last line without a line end is
+    // not read.
     bool Export(const wchar_t* path) override;
     bool Import() override { return true; }
     bool WriteEntry(const DictionaryEntry&) override { return true; }
@@ -22,6 +28,9 @@ public:
 protected:
     // With a temporary file of that name, which the base deletes; with none, no path at all.
     DictionaryFileSogou(DictionaryFileMode fileMode, const wchar_t* temporaryName);
+
+private:
+    ExportToolRun* exportRun = nullptr;  // not owned; none: the window's way
 };
 
 // The export tool's full path and its command line for exportPath, from the installation

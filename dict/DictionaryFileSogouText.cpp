@@ -11,36 +11,6 @@
 namespace {
 
 constexpr UINT GbkCodePage = 936;
-// The longest path Windows takes, in the \\?\ form; a longer one names no file.
-constexpr std::size_t LongestPath = 32767;
-
-bool StartsWith(const std::wstring& text, const wchar_t* prefix)
-{
-    return text.compare(0, wcslen(prefix), prefix) == 0;
-}
-
-// Windows refuses a path of MAX_PATH units or more unless it is in the \\?\ form (Windows 10
-// takes longer ones only for programs that declare it, where an option allows it), and takes
-// that form as it is, without resolving a relative path, '/' or "..": so a long path is first
-// made full, as the system would, then given the form. A shorter one is left to the system.
-bool SystemPath(const wchar_t* path, std::wstring& systemPath)
-{
-    const std::size_t length = wcsnlen(path, LongestPath + 1);
-    if (length == 0 || length > LongestPath) return false;
-    systemPath.assign(path, length);
-    if (length < MAX_PATH || StartsWith(systemPath, L"\\\\?\\")) return true;
-
-    std::wstring full;
-    if (!FullPathOf(systemPath, full)) return false;
-    if (StartsWith(full, L"\\\\.\\") || StartsWith(full, L"\\\\?\\")) {
-        systemPath = full;  // a device's path has no longer form
-    } else if (StartsWith(full, L"\\\\")) {
-        systemPath = L"\\\\?\\UNC\\" + full.substr(2);
-    } else {
-        systemPath = L"\\\\?\\" + full;
-    }
-    return systemPath.size() <= LongestPath;
-}
 
 }  // namespace
 
@@ -51,8 +21,11 @@ DictionaryFileSogouText::DictionaryFileSogouText()
 
 bool DictionaryFileSogouText::ReadUserFile(const wchar_t* path)
 {
+    // Bounded: a path one unit longer than any Windows takes is refused as too long.
     std::wstring systemPath;
-    if (path == nullptr || !SystemPath(path, systemPath)) return false;
+    if (path == nullptr || !SystemPathOf(std::wstring(path, wcsnlen(path, 32768)), systemPath)) {
+        return false;
+    }
     {
         // Read-only, never created, and shared with every other reader, writer or deleter:
         // the user's program may hold the file, and must be able to go on with it. The handle

@@ -5,6 +5,10 @@
 
 inline constexpr std::size_t TempDirectoryCapacity = 256;
 
+// The names of the two files a transfer makes there, writes and deletes.
+inline constexpr wchar_t SogouTempFileName[] = L"sogou.tmp";
+inline constexpr wchar_t KestrixTempFileName[] = L"kestrix.tmp";
+
 // The directory as GetTempPathW gives it, with its trailing backslash. Process-wide and
 // unlocked: only the transfer worker makes dictionary files, one at a time.
 extern wchar_t TempDirectory[TempDirectoryCapacity];

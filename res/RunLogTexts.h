@@ -17,6 +17,8 @@ inline constexpr const wchar_t* LogKestrixNotInstalled =
     L"Kestrix is not installed, so nothing was done.";
 inline constexpr const wchar_t* LogNoEntry =
     L"No entry came from %s: it is missing, could not be read or run, or gave nothing.";
+inline constexpr const wchar_t* LogExportTimedOut =
+    L"No entry was read: %s did not finish in time, and was ended.";
 inline constexpr const wchar_t* LogNoneTaken =
     L"None of the entries read from %s is one that Kestrix takes.";
 inline constexpr const wchar_t* LogImportFileFailed =
@@ -27,3 +29,6 @@ inline constexpr const wchar_t* LogImportRefused =
 inline constexpr const wchar_t* LogUsageError =
     L"Nothing was done: the command line was not understood at \"%s\"; the options are "
     L"/quiet, /from:<file> and /log:<file>.";
+inline constexpr const wchar_t* LogFromIsTemporaryFile =
+    L"Nothing was done: the /from file %s is one of the temporary files that a run writes and "
+    L"deletes.";

@@ -1,7 +1,15 @@
-// The full path of a file, as the system would make it of a relative one, "..", or '/'.
+// The full path of a file, as the system would make it of a relative one, "..", or '/', and
+// the form of a path that the system takes whatever its length.
 #pragma once
 
 #include <string>
 
 // False, with full left as it was, when the system can't make one.
 bool FullPathOf(const std::wstring& path, std::wstring& full);
+
+// The path to hand to the file functions: the path itself where its full path is short
+// enough for them, else that full path in the \\?\ form (\\?\UNC\ for a share). A path
+// already in that form, or a device's, is taken as it is. False, with systemPath left as it
+// was, for an empty path, a path longer than any Windows takes, or one the system can't make
+// full.
+bool SystemPathOf(const std::wstring& path, std::wstring& systemPath);

@@ -122,6 +122,30 @@ TEST_F(SharedLog, LinesAppendedByManyProcessesAtOnceAllArriveWhole)
     EXPECT_EQ(2 * runsPerStream, programLines) << "program lines lost";
 }
 
+TEST(RunLogLine, StaysOneLineForEveryReader)
+{
+    // A path or an argument may hold anything: NEL (U+0085) ends a line for readers that know
+    // Unicode, U+2028 and U+2029 for editors and viewers, and every C1 control is out of place.
+    RunRecord record;
+    record.exitCode = 4;
+    record.sentence =
+        L"the file C:\\a\x2028"
+        L"b\x0085"
+        L"c\x2029"
+        L"d\x0080"
+        L"e\x009F"
+        L"f\t"
+        L"g\r\nh\x00A0i.txt";
+    const std::string line = RunLog::LineOf(record);
+    ASSERT_EQ("\r\n", line.substr(line.size() - 2));
+    const std::vector<std::string> lines = hardening::LogLines(line);
+    ASSERT_EQ(1u, lines.size());
+    const std::vector<std::string> fields = hardening::LogFields(lines[0]);
+    ASSERT_EQ(8u, fields.size()) << line;
+    // The no-break space is text, and stays.
+    EXPECT_EQ("the file C:\\a b c d e f g  h\xC2\xA0i.txt", fields[7]);
+}
+
 TEST_F(SharedLog, ALogThatAnotherProgramHoldsGetsItsLineAtOnceIfSharedElseOnceItIsFree)
 {
     {

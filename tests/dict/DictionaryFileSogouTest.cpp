@@ -11,6 +11,7 @@
 #include "tests/support/PrefixInstall.h"
 #include "tests/support/ProcessTempDirectory.h"
 #include "tests/support/ScratchRegistry.h"
+#include "win/FullPath.h"
 
 namespace {
 
@@ -445,7 +446,22 @@ TEST(SogouTextFile, TakesPathsLongerThanMaxPath)
     ASSERT_NE(0u, GetCurrentDirectoryW(MAX_PATH, current));
     ASSERT_TRUE(SetCurrentDirectoryW(temp.Directory().c_str()));
     EXPECT_EQ(expected, EntriesOfTextFile(path.substr(temp.Directory().size())));
+    // A short relative one under a current directory that takes up nearly all of MAX_PATH:
+    // its full path is the long one. Wine takes such a path without the \\?\ form, Windows
+    // does not, so the form handed to the system is checked too.
+    std::wstring nearlyFull = temp.Directory() + L"near";
+    nearlyFull += std::wstring(250 - nearlyFull.size(), L'n');
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + nearlyFull).c_str(), nullptr));
+    const std::wstring relative = L"sogou dictionary.txt";
+    ASSERT_TRUE(testsupport::WriteFileBytes(L"\\\\?\\" + nearlyFull + L"\\" + relative,
+                                            testsupport::Utf16Export({L"'ni'hao \x4F60\x597D"})));
+    ASSERT_TRUE(SetCurrentDirectoryW(nearlyFull.c_str()));
+    EXPECT_EQ(expected, EntriesOfTextFile(relative));
+    std::wstring systemPath;
+    EXPECT_TRUE(SystemPathOf(relative, systemPath));
+    EXPECT_EQ(L"\\\\?\\" + nearlyFull + L"\\" + relative, systemPath);
     SetCurrentDirectoryW(current);
+    testsupport::RemoveDirectoryTree(L"\\\\?\\" + nearlyFull);
 
     testsupport::RemoveDirectoryTree(L"\\\\?\\" + temp.Directory() + part);
 }

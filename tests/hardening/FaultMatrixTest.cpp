@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <thread>
 #include <utility>
 
 #include "tests/app/TransferFixture.h"
@@ -804,6 +806,49 @@ TEST_F(FaultMatrix, QuietRunFindsASogouThatIsOnlyATextService)
     EXPECT_TRUE(result.toolRan);
 }
 
+TEST_F(FaultMatrix, QuietRunEndsAConsoleExportToolThatNeverEnds)
+{
+    // A command-line tool, as Sogou's is, that writes its export and then waits for ever. The
+    // program built for this row gives it 3 seconds, where the one that ships gives minutes.
+    scene.Sogou().UseConsoleTool();
+    scene.Sogou().SetBehaviour({.hang = true});
+    // The tool's process, caught while it runs: whoever ends it decides its exit code.
+    std::atomic<bool> stop = false;
+    win::unique_handle tool;
+    std::thread watch([&] {
+        for (; !stop && !tool; Sleep(20)) {
+            const std::string id = scene.Sogou().RecordedAtStart("processId");
+            if (id.empty()) continue;
+            tool.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                                   static_cast<DWORD>(std::stoul(id))));
+        }
+    });
+    const ULONGLONG start = GetTickCount64();
+    const QuietResult result =
+        scene.RunQuiet(L"/quiet " + LogOption(),
+                       gui::BuildPath(L"tests\\hardening\\lexiferry_short_export_limit.exe"));
+    const ULONGLONG took = GetTickCount64() - start;
+    stop = true;
+    watch.join();
+
+    // What it wrote before it was ended is not read: it had not finished.
+    ExpectQuiet(result, 4, L"");
+    EXPECT_GE(took, 3000u);
+    EXPECT_LT(took, 15000u);
+    EXPECT_EQ("0", scene.Sogou().RecordedAtStart("consoleWindow")) << "a console window opened";
+    EXPECT_EQ("1", scene.Sogou().RecordedAtStart("startedHidden"));
+    ASSERT_TRUE(tool) << "the tool's process was not caught";
+    DWORD toolExitCode = STILL_ACTIVE;
+    EXPECT_TRUE(GetExitCodeProcess(tool.get(), &toolExitCode));
+    EXPECT_NE(STILL_ACTIVE, toolExitCode);
+    EXPECT_NE(99u, toolExitCode) << "left running: only the test's clean-up ended it";
+    const std::vector<std::string> fields = LoggedFields(result);
+    ASSERT_EQ(8u, fields.size());
+    EXPECT_EQ("4", fields[4]);
+    EXPECT_EQ("0", fields[5]);
+    EXPECT_NE(std::string::npos, fields[7].find("did not finish in time")) << fields[7];
+}
+
 TEST_F(FaultMatrix, QuietRunExitCodeSaysWhatBecameOfTheImport)
 {
     // Kestrix refuses the file, or no IME stands behind its layout at all.
@@ -887,6 +932,56 @@ TEST_F(FaultMatrix, QuietRunThatMayDoNothing)
     }
     const ScratchFolder logs(L"C:\\LexiferryTest\\Logs");  // removed with what it holds
     EXPECT_FALSE(FileExists(logs / L"other.log")) << "a second /log was written";
+
+    // The user's file named as the log as well, which a run appends to, or as the import
+    // file, which a run empties and deletes; under other names of the same file. Nothing is
+    // done, and no line goes into a log that is the user's file.
+    const ScratchFolder old(L"C:\\LexiferryTest\\Old PC");
+    const std::string bytes = testsupport::Utf16Export({L"'ni'hao 你好"});
+    const std::wstring file = old / L"dict.txt";
+    const std::wstring link = old / L"link to dict.txt";
+    const std::wstring importFile = scene.Temp().Directory() + L"kestrix.tmp";
+    ASSERT_TRUE(testsupport::WriteFileBytes(file, bytes));
+    ASSERT_TRUE(CreateHardLinkW(link.c_str(), file.c_str(), nullptr));
+    ASSERT_TRUE(testsupport::WriteFileBytes(importFile, bytes));
+    for (const std::wstring& path : {file, importFile}) {
+        DateBack(path);
+        ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL));  // writable
+    }
+    const FileStamp fileStamp = StampOf(file);
+    const FileStamp importFileStamp = StampOf(importFile);
+    const auto quoted = [](const std::wstring& option, const std::wstring& path) {
+        return L"\"" + option + path + L"\"";
+    };
+    const struct {
+        std::wstring arguments;
+        bool logged;
+    } sameFileRows[] = {
+        {L"/quiet " + quoted(L"/from:", file) + L" " + quoted(L"/log:", link), false},
+        {L"/quiet " + quoted(L"/log:", file) + L" /unknown " + quoted(L"/from:", link), false},
+        {L"/quiet " + quoted(L"/from:", L"c:/lexiferrytest/fault temp/KESTRIX.TMP") + L" " + log,
+         true},
+    };
+    for (const auto& row : sameFileRows) {
+        SCOPED_TRACE(testing::PrintToString(row.arguments));
+        const QuietResult result = scene.RunQuiet(row.arguments);
+        EXPECT_TRUE(result.ended);
+        EXPECT_EQ(87u, result.exitCode);
+        EXPECT_TRUE(result.windows.empty()) << testing::PrintToString(result.windows);
+        EXPECT_TRUE(result.imported.empty());
+        EXPECT_EQ(std::vector<std::wstring>{L"kestrix.tmp"}, result.leftInTemp);
+        EXPECT_FALSE(result.toolRan);
+        EXPECT_EQ(row.logged, !result.log.empty()) << result.log;
+        EXPECT_EQ(bytes, testsupport::ReadFileBytes(file)) << "the user's file was changed";
+        EXPECT_TRUE(fileStamp == StampOf(file)) << "the user's file's times were changed";
+        EXPECT_EQ(bytes, testsupport::ReadFileBytes(importFile)) << "the user's file was changed";
+        EXPECT_TRUE(importFileStamp == StampOf(importFile)) << "its times were changed";
+        if (!row.logged) continue;
+        const std::vector<std::string> fields = LoggedFields(result);
+        ASSERT_EQ(8u, fields.size());
+        EXPECT_EQ("87", fields[4]);
+    }
+    DeleteFileW(importFile.c_str());
 }
 
 // The user's own export, from Sogou's dictionary manager on another PC or from a converter:

@@ -144,7 +144,7 @@ RunResult FaultScene::Run(DWORD outcomeTimeoutMs, const std::wstring& programPat
     return result;
 }
 
-QuietResult FaultScene::RunQuiet(const std::wstring& arguments)
+QuietResult FaultScene::RunQuiet(const std::wstring& arguments, const std::wstring& programPath)
 {
     QuietResult result;
     const std::wstring log = LogPath();
@@ -154,7 +154,12 @@ QuietResult FaultScene::RunQuiet(const std::wstring& arguments)
     if (kestrix) kestrix->ForgetImports();
     {
         gui::Program program;
-        EXPECT_TRUE(program.Start(gui::BuildPath(L"lexiferry.exe"), arguments))
+        // Without a console, as a deployment tool or Explorer starts a windowed program on
+        // Windows. Under Wine it would otherwise share this test's console, which has no
+        // window, and so would a command-line export tool that it starts.
+        EXPECT_TRUE(
+            program.Start(programPath.empty() ? gui::BuildPath(L"lexiferry.exe") : programPath,
+                          arguments, DETACHED_PROCESS))
             << "cannot start the program: error " << GetLastError();
         WindowSearch search{program.Id(), &result.windows};
         const ULONGLONG start = GetTickCount64();

@@ -81,9 +81,10 @@ public:
     // Starts the program (the one built, unless another copy is named), presses sync, waits
     // for the outcome and closes the window again.
     RunResult Run(DWORD outcomeTimeoutMs = 60000, const std::wstring& programPath = {});
-    // Starts the program with arguments, as a deployment tool does, and watches its
-    // top-level windows until it ends; one that stays makes the run end early, unended.
-    QuietResult RunQuiet(const std::wstring& arguments);
+    // Starts the program (the one built, unless another is named) with arguments, as a
+    // deployment tool does, and watches its top-level windows until it ends; one that stays
+    // makes the run end early, unended.
+    QuietResult RunQuiet(const std::wstring& arguments, const std::wstring& programPath = {});
     // The log file that a row may name with /log; it is emptied before each quiet run.
     std::wstring LogPath() const { return L"C:\\LexiferryTest\\Logs\\lexiferry.log"; }
 

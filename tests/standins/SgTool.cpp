@@ -8,9 +8,13 @@
 //   crash=1      crash after the write step instead of exiting
 //   writeLimit=N write only the first N bytes of "sgtool.out" (with crash=1: a crash in
 //                the middle of the export)
+//   hang=1       never end after the write step (a tool that waits for ever)
 // It records its raw command line in "sgtool.cmdline" and the current directory it was
 // started in in "sgtool.cwd" (both UTF-16LE, no mark) and, in "sgtool.log", whether the
-// export path already existed when it started. A command line
+// export path already existed when it started, its process id, whether it has a console
+// window and whether it was asked to start hidden. Built twice: as a windowed program
+// (sgtool.exe), and as the command-line program that a real export tool is
+// (sgtool_console.exe, SGTOOL_CONSOLE), which Windows gives a console of its own. A command line
 // that does not split into those four arguments (an unquoted path with a space, say) makes
 // it exit with code 2 without writing, as a real program would fail on it.
 #include <windows.h>
@@ -32,9 +36,7 @@ std::wstring OwnDirectory()
     return directory.substr(0, directory.find_last_of(L'\\') + 1);
 }
 
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+int RunTool()
 {
     const std::wstring directory = OwnDirectory();
     const wchar_t* commandLine = GetCommandLineW();
@@ -51,6 +53,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     const UINT delayMs = GetPrivateProfileIntW(L"sgtool", L"delayMs", 0, ini.c_str());
     const UINT exitCode = GetPrivateProfileIntW(L"sgtool", L"exitCode", 0, ini.c_str());
     const UINT crash = GetPrivateProfileIntW(L"sgtool", L"crash", 0, ini.c_str());
+    const UINT hang = GetPrivateProfileIntW(L"sgtool", L"hang", 0, ini.c_str());
     const int writeLimit = static_cast<int>(
         GetPrivateProfileIntW(L"sgtool", L"writeLimit", static_cast<UINT>(-1), ini.c_str()));
 
@@ -64,7 +67,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 
     const bool existed =
         wellFormed && GetFileAttributesW(exportPath.c_str()) != INVALID_FILE_ATTRIBUTES;
-    const std::string log = existed ? "exportExisted=1\r\n" : "exportExisted=0\r\n";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    GetStartupInfoW(&startup);
+    const bool startedHidden =
+        (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 && startup.wShowWindow == SW_HIDE;
+    const std::string log = std::string(existed ? "exportExisted=1" : "exportExisted=0") +
+                            "\r\nprocessId=" + std::to_string(GetCurrentProcessId()) +
+                            "\r\nconsoleWindow=" + (GetConsoleWindow() != nullptr ? "1" : "0") +
+                            "\r\nstartedHidden=" + (startedHidden ? "1" : "0") + "\r\n";
     testsupport::WriteFileBytes(directory + L"sgtool.log", log);
     if (!wellFormed) return 2;
 
@@ -80,5 +91,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         volatile int* nowhere = nullptr;
         *nowhere = 1;
     }
+    if (hang != 0) Sleep(INFINITE);
     return static_cast<int>(exitCode);
 }
+
+}  // namespace
+
+#ifdef SGTOOL_CONSOLE
+int wmain()
+{
+    return RunTool();
+}
+#else
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    return RunTool();
+}
+#endif

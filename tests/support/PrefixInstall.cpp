@@ -252,7 +252,8 @@ void SogouToolInstall::SetBehaviour(const SgToolBehaviour& behaviour) const
                             "\r\ndelayMs=" + std::to_string(behaviour.delayMs) +
                             "\r\nexitCode=" + std::to_string(behaviour.exitCode) +
                             "\r\ncrash=" + std::to_string(behaviour.crash ? 1 : 0) +
-                            "\r\nwriteLimit=" + std::to_string(behaviour.writeLimit) + "\r\n";
+                            "\r\nwriteLimit=" + std::to_string(behaviour.writeLimit) +
+                            "\r\nhang=" + std::to_string(behaviour.hang ? 1 : 0) + "\r\n";
     EXPECT_TRUE(WriteFileBytes(ToolDirectory() + L"sgtool.ini", ini));
 }
 
@@ -277,6 +278,30 @@ bool SogouToolInstall::ExportExistedAtStart() const
 {
     return ReadFileBytes(ToolDirectory() + L"sgtool.log").find("exportExisted=1") !=
            std::string::npos;
+}
+
+std::string SogouToolInstall::RecordedAtStart(const std::string& name) const
+{
+    // Lines of name=value, each ending in CR LF.
+    const std::string log = ReadFileBytes(ToolDirectory() + L"sgtool.log");
+    for (std::size_t start = 0; start < log.size();) {
+        std::size_t end = log.find("\r\n", start);
+        if (end == std::string::npos) end = log.size();
+        const std::string line = log.substr(start, end - start);
+        if (line.size() > name.size() && line.compare(0, name.size(), name) == 0 &&
+            line[name.size()] == '=') {
+            return line.substr(name.size() + 1);
+        }
+        start = end + 2;
+    }
+    return {};
+}
+
+void SogouToolInstall::UseConsoleTool() const
+{
+    EXPECT_TRUE(CopyFileW((StandinDirectory() + L"sgtool_console.exe").c_str(),
+                          (ToolDirectory() + L"sgtool.exe").c_str(), FALSE))
+        << "sgtool_console.exe stand-in missing";
 }
 
 KestrixImeInstall::KestrixImeInstall(std::wstring layoutKey, std::wstring imeFile)

@@ -11,7 +11,7 @@
 //     HKLM\SOFTWARE\sogouinput (default value <root>, "version" <version>) in the registry
 //     view that a 32-bit installer writes to, or in the one it is given. SetExportLines
 //     (or SetExport with raw bytes) chooses what the tool writes; SetBehaviour makes it
-//     fail, wait or crash; ReceivedCommandLine() is the raw command line it was started with,
+//     fail, wait, hang or crash; ReceivedCommandLine() is the raw command line it was started with,
 //     ReceivedCurrentDirectory() the current directory it was started in.
 //   * KestrixImeInstall copies KestrixPinyin2.ime to the system directory of this test's
 //     width, and the stand-in of the other width (from the build tree of that width, when
@@ -76,6 +76,7 @@ struct SgToolBehaviour {
     unsigned exitCode = 0;
     bool crash = false;   // crash after the write step
     int writeLimit = -1;  // write only this many bytes of the export; -1: all
+    bool hang = false;    // never end after the write step
 };
 
 class SogouToolInstall {
@@ -96,6 +97,11 @@ public:
     std::wstring ReceivedCommandLine() const;
     std::wstring ReceivedCurrentDirectory() const;
     bool ExportExistedAtStart() const;
+    // A value the tool recorded at its start ("processId", "consoleWindow" 0 or 1,
+    // "startedHidden" 0 or 1); empty when it never ran.
+    std::string RecordedAtStart(const std::string& name) const;
+    // The command-line build of the stand-in in place of the windowed one, as the real tool is.
+    void UseConsoleTool() const;
     // Removes what earlier runs of the tool recorded.
     void ForgetRuns() const;
     // Takes away the keyboard layout that makes the IME discovery find this Sogou.

@@ -102,7 +102,8 @@ Program::~Program()
     EndChildren();
 }
 
-bool Program::Start(const std::wstring& programPath, const std::wstring& arguments)
+bool Program::Start(const std::wstring& programPath, const std::wstring& arguments,
+                    DWORD creationFlags)
 {
     std::wstring commandLine = L"\"" + programPath + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
@@ -122,8 +123,8 @@ bool Program::Start(const std::wstring& programPath, const std::wstring& argumen
         inherit = TRUE;
     }
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, inherit, 0, nullptr,
-                          nullptr, &startup, &info)) {
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, inherit, creationFlags,
+                          nullptr, nullptr, &startup, &info)) {
         return false;
     }
     ::CloseHandle(info.hThread);

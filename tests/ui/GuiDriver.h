@@ -35,9 +35,11 @@ public:
     Program& operator=(const Program&) = delete;
 
     // The lexiferry.exe built with the tests, or the copy at a given path, with arguments
-    // as they stand on a command line (quoted where they need it).
+    // as they stand on a command line (quoted where they need it), and CreateProcessW's
+    // creation flags.
     bool Start() { return Start(BuildPath(L"lexiferry.exe")); }
-    bool Start(const std::wstring& programPath, const std::wstring& arguments = {});
+    bool Start(const std::wstring& programPath, const std::wstring& arguments = {},
+               DWORD creationFlags = 0);
     // Starts it through the Unix side with Unix environment variables of its own (NAME=value
     // words for env), LC_ALL taken away: a program started with CreateProcessW under Wine gets
     // this process's Unix locale, whatever its Windows environment says, and Wine derives the
