@@ -970,7 +970,7 @@ TEST_F(FaultMatrix, QuietRunFromAFileThatGivesNoEntry)
     // Tens of megabytes without a line end: one line too long to be an entry, read without
     // copies of itself, and no word of that size reaches the IME.
     {
-        std::string bytes = "'a ";
+        std::string bytes = "'a'a ";
         for (int i = 0; i < 16 * 1024 * 1024; ++i) bytes += "\xE4\xB8\xAD";  // 中
         ASSERT_TRUE(testsupport::WriteFileBytes(file, bytes));
     }
