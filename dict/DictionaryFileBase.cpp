@@ -174,11 +174,6 @@ bool DictionaryFileBase::ContentStartsWithMark() const
            StartsWith(content.get(), contentSize, Utf8Mark);
 }
 
-bool DictionaryFileBase::ContentStartsWithUtf8Mark() const
-{
-    return StartsWith(content.get(), contentSize, Utf8Mark);
-}
-
 bool DictionaryFileBase::ContentHoldsNulByte() const
 {
     return contentSize != 0 && std::memchr(content.get(), 0, contentSize) != nullptr;

@@ -97,10 +97,9 @@ protected:
     // held at once.
     Decoding DecodeContent(UINT codePage, std::uint32_t markBytes, DWORD flags,
                            TextTest accepts = nullptr);
-    // Whether the content read begins with either mark above, or with the UTF-8 one, and
-    // whether any of its bytes is 0.
+    // Whether the content read begins with either mark above, and whether any of its bytes
+    // is 0.
     bool ContentStartsWithMark() const;
-    bool ContentStartsWithUtf8Mark() const;
     bool ContentHoldsNulByte() const;
     // Leaves no content: nothing to read.
     void DiscardContent();
