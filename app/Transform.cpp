@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <exception>
 #include <utility>
 
 #include "dict/CreateDictionaryFile.h"
@@ -33,9 +34,28 @@ Transform::~Transform()
 
 TransferOutcome Transform::Run()
 {
+    // A whole source is held in memory, and memory may run out all the same, the more so in
+    // a 32-bit process. Uncaught, std::bad_alloc would end the program through the runtime's
+    // box, which waits for a click where nobody may be there: the side it ran out on is the
+    // cause instead, and nothing read so far is imported. The files go at once, so that
+    // their memory is there for what tells the outcome.
+    TransferOutcome failure = TransferOutcome::NoEntry;
+    try {
+        return Transfer(failure);
+    } catch (const std::exception&) {
+        sourceFile.reset();
+        destinationFile.reset();
+        return failure;
+    }
+}
+
+TransferOutcome Transform::Transfer(TransferOutcome& failure)
+{
+    failure = TransferOutcome::NoEntry;
     sourceFile = sourceFilePath.empty()
                      ? CreateDictionaryFile(source, DictionaryFileMode::Read, &exportRun)
                      : OpenSogouTextFile(sourceFilePath.c_str());
+    failure = TransferOutcome::ImportFileFailed;
     destinationFile = CreateDictionaryFile(destination, DictionaryFileMode::Write);
     // Without an import file nothing could come of any source: that is the cause to report,
     // also where a temporary directory too long for both files failed the export as well.
@@ -45,14 +65,19 @@ TransferOutcome Transform::Run()
     }
 
     DictionaryEntry entry;
-    while (sourceFile->ReadEntry(entry)) {
+    for (;;) {
+        failure = TransferOutcome::NoEntry;
+        if (!sourceFile->ReadEntry(entry)) break;
         ++readCount;
+        failure = TransferOutcome::ImportFileFailed;
         if (destinationFile->WriteEntry(entry)) ++writtenCount;
     }
+    failure = TransferOutcome::ImportFileFailed;
+    // Import writes out the last lines itself; doing it first tells a file that could not
+    // take them (a full disk, or no memory for its block) from an IME that refused a whole
+    // file, also where the file failed before it took one line.
+    if (!destinationFile->Flush()) return TransferOutcome::ImportFileFailed;
     if (writtenCount != 0) {
-        // Import writes out the last lines itself; doing it first tells a file that could not
-        // take them (a full disk) from an IME that refused a whole file.
-        if (!destinationFile->Flush()) return TransferOutcome::ImportFileFailed;
         return destinationFile->Import() ? TransferOutcome::Transferred
                                          : TransferOutcome::ImportRefused;
     }

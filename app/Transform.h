@@ -31,7 +31,8 @@ public:
     Transform(const Transform&) = delete;
     Transform& operator=(const Transform&) = delete;
 
-    // Exports (or reads the source file), filters, writes and imports.
+    // Exports (or reads the source file), filters, writes and imports. Never throws: where
+    // memory runs out, the outcome names the side it ran out on.
     TransferOutcome Run();
     // The success line, for example "成功从搜狗拼音输入法向Kestrix拼音输入法导入 3 条词条\n".
     std::wstring& GetResultText(std::wstring& text) const;
@@ -41,6 +42,10 @@ public:
     std::int32_t WrittenCount() const { return writtenCount; }
 
 private:
+    // Run's work; failure is kept at the outcome of the side that is at work, should memory
+    // run out there.
+    TransferOutcome Transfer(TransferOutcome& failure);
+
     IME_TYPE source;
     IME_TYPE destination;
     std::wstring sourceFilePath;  // empty: the source IME's own export

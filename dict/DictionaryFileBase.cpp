@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <cwchar>
@@ -126,7 +127,9 @@ bool DictionaryFileBase::Load(const wchar_t* filePath)
         filePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
         mode == DictionaryFileMode::Write ? CREATE_ALWAYS : OPEN_ALWAYS, 0, nullptr));
     if (!file || !ReadContent(file.get())) return false;
-    return contentSize == 0 || DecodeExportedContent();
+    // Invalid UTF-8 becomes U+FFFD, so a bad byte spoils only its own line, which the line
+    // format then refuses.
+    return contentSize == 0 || DecodeExportedContent(0) == Decoding::Decoded;
 }
 
 bool DictionaryFileBase::ReadContent(HANDLE source)
@@ -148,12 +151,11 @@ bool DictionaryFileBase::ReadContent(HANDLE source)
     return true;
 }
 
-bool DictionaryFileBase::DecodeExportedContent()
+DictionaryFileBase::Decoding DictionaryFileBase::DecodeExportedContent(DWORD utf8Flags)
 {
     encoding = DetectEncoding();
-    // Invalid sequences become U+FFFD, so a bad byte spoils only its own line.
-    return encoding != TextEncoding::Utf8 ||
-           DecodeContent(CP_UTF8, sizeof(Utf8Mark), 0) == Decoding::Decoded;
+    return encoding != TextEncoding::Utf8 ? Decoding::Decoded
+                                          : DecodeContent(CP_UTF8, sizeof(Utf8Mark), utf8Flags);
 }
 
 TextEncoding DictionaryFileBase::DetectEncoding()
@@ -185,7 +187,8 @@ void DictionaryFileBase::DiscardContent()
 }
 
 DictionaryFileBase::Decoding DictionaryFileBase::DecodeContent(UINT codePage,
-                                                               std::uint32_t markBytes, DWORD flags)
+                                                               std::uint32_t markBytes, DWORD flags,
+                                                               TextTest accepts)
 {
     int textBytes = 0;
     if (!EncodedTextBytes(contentSize, markBytes, textBytes)) return Decoding::Failed;
@@ -211,6 +214,10 @@ DictionaryFileBase::Decoding DictionaryFileBase::DecodeContent(UINT codePage,
                             reinterpret_cast<wchar_t*>(decoded.get()), unitCount) != unitCount) {
         return Decoding::Failed;
     }
+    if (accepts != nullptr && !accepts(reinterpret_cast<const wchar_t*>(decoded.get()),
+                                       static_cast<std::size_t>(unitCount))) {
+        return Decoding::NotAccepted;
+    }
     content = std::move(decoded);
     contentSize = decodedBytes;
     readPosition = 0;
@@ -230,18 +237,27 @@ bool DictionaryFileBase::ReadLine(std::wstring& line)
     // Found and copied a whole line at a time: this runs for every line of the export.
     // wchar_t is UTF-16LE on Windows, so the content's bytes are the units.
     const wchar_t* first = reinterpret_cast<const wchar_t*>(content.get()) + readPosition;
-    const wchar_t* found = std::wmemchr(first, CarriageReturn, units - readPosition);
+    const wchar_t* last = first + (units - readPosition);
+    const wchar_t* found =
+        lineFeedEndsLine
+            ? std::find_if(first, last,
+                           [](wchar_t unit) { return unit == CarriageReturn || unit == LineFeed; })
+            : std::wmemchr(first, CarriageReturn, units - readPosition);
+    if (found == last) found = nullptr;
     if (!found && dropUnterminatedLastLine) {
         readPosition = units;
         return false;
     }
-    const std::uint32_t end =
-        found ? static_cast<std::uint32_t>(found - first) + readPosition : units;
-    line.assign(first, end - readPosition);
-    readPosition = end;
+    const std::uint32_t length =
+        found ? static_cast<std::uint32_t>(found - first) : units - readPosition;
+    line.assign(first, length > LongestLine ? LongestLine + 1 : length);
+    readPosition += length;
     if (readPosition < units) {
-        ++readPosition;  // past the CR
-        if (readPosition < units && UnitAt(readPosition) == LineFeed) ++readPosition;
+        const bool carriageReturn = UnitAt(readPosition) == CarriageReturn;
+        ++readPosition;  // past the CR or the LF
+        if (carriageReturn && readPosition < units && UnitAt(readPosition) == LineFeed) {
+            ++readPosition;
+        }
     }
     return true;
 }
@@ -256,7 +272,11 @@ bool DictionaryFileBase::ReadEntry(DictionaryEntry& entry)
             readStatus = ReadStatusExhausted;
             return false;
         }
-        switch (ParseLine(lineScratch, pinyinScratch, wordScratch, weight)) {
+        const ParseLineResult parsed =
+            lineScratch.size() > LongestLine
+                ? ParseLineResult::Malformed
+                : ParseLine(lineScratch, pinyinScratch, wordScratch, weight);
+        switch (parsed) {
             case ParseLineResult::Parsed:
                 // Swapped, not moved: the entry and the scratch strings both keep their room.
                 entry.pinyin.swap(pinyinScratch);
@@ -290,6 +310,8 @@ bool DictionaryFileBase::MakePendingRoom(std::size_t count)
     const bool allocated = pending && converted;
     pendingCapacity = allocated ? capacity : 0;
     convertedCapacity = allocated ? bytes : 0;
+    // A text the source gave that can't be written makes the file less than the whole.
+    if (!allocated) writeFailed = true;
     return allocated;
 }
 

@@ -20,6 +20,11 @@ public:
     static constexpr std::size_t PathCapacity = 256;
     static constexpr std::int32_t ReadStatusMalformed = 3;
     static constexpr std::int32_t ReadStatusExhausted = 4;
+    // The longest line that can hold an entry, in units: a reading of some dozens of
+    // syllables and its word take a few hundred. A longer line is not one, and is never held
+    // whole: a file without line ends would otherwise be copied line, word and import line,
+    // several times its own size in memory.
+    static constexpr std::size_t LongestLine = 4096;
 
     virtual ~DictionaryFileBase();
     DictionaryFileBase(const DictionaryFileBase&) = delete;
@@ -31,12 +36,14 @@ public:
 
     virtual bool Export(const wchar_t* path) = 0;
     virtual bool Import() = 0;
-    // The next Parsed entry; comments, empty and malformed lines are passed over. False at
-    // the end of the content, with the entry left as it was.
+    // The next Parsed entry; comments, empty, malformed and overlong lines are passed over.
+    // False at the end of the content, with the entry left as it was.
     virtual bool ReadEntry(DictionaryEntry& entry);
     virtual bool WriteEntry(const DictionaryEntry& entry) = 0;
-    // The next line without its terminator (CR or CR LF). False when no unit remains, and
-    // at a last line without a terminator when such a line is to be dropped (below).
+    // The next line without its terminator (CR or CR LF, and LF alone where a subclass says
+    // so). A line longer than LongestLine comes back as its first LongestLine + 1 units: too
+    // long to be an entry, and no larger. False when no unit remains, and at a last line
+    // without a terminator when such a line is to be dropped (below).
     virtual bool ReadLine(std::wstring& line);
     // Encodes the text as it stands and adds it to what the file writes at its position, in
     // blocks: Flush makes it reach the file. False, with nothing added, when the text can't
@@ -47,7 +54,8 @@ public:
 
     // Writes out what WriteText has gathered. A write that fails or falls short fails the
     // file for good: the part of the block that reached it is taken back, so the file holds
-    // whole texts only, and this and every later WriteText and Flush return false.
+    // whole texts only, and this and every later WriteText and Flush return false. A block
+    // that WriteText can't have fails it the same way.
     bool Flush();
 
     const wchar_t* Path() const { return path; }
@@ -63,24 +71,32 @@ protected:
     // For content whose writer may have stopped in the middle of it: a last line that no line
     // end closes may be cut, and is then not read.
     void DropUnterminatedLastLine(bool drop) { dropUnterminatedLastLine = drop; }
+    // For content from writers that end lines in LF alone (Linux and macOS): LF ends a line
+    // as well.
+    void EndLinesAtLineFeed(bool ends) { lineFeedEndsLine = ends; }
     void SetEncoding(TextEncoding value) { encoding = value; }
 
     // For a subclass whose content comes from a file of the user's, which it opens itself.
     // Reads the whole of an open file into the content, undecoded. False when the file is over
     // 4 GiB, when the memory can't be had, or when the read fails or falls short.
     bool ReadContent(HANDLE source);
-    // Decodes the content read as the export tool writes it: after an FF FE mark or without
-    // one UTF-16LE, after an EF BB BF mark UTF-8. False when it is too large to be held.
-    bool DecodeExportedContent();
     enum class Decoding : std::int32_t {
         Decoded = 0,
         NotInCodePage = 1,  // bytes that the code page refuses (with MB_ERR_INVALID_CHARS)
         Failed = 2,         // too large to be held, or a conversion the system can't make
+        NotAccepted = 3,    // decoded, but not into text the caller accepts
     };
+    // Decodes the content read as the export tool writes it: after an FF FE mark or without
+    // one UTF-16LE, after an EF BB BF mark UTF-8 with utf8Flags.
+    Decoding DecodeExportedContent(DWORD utf8Flags);
+    // Whether decoded text is what the caller means the content to be.
+    using TextTest = bool (*)(const wchar_t* units, std::size_t count);
     // Replaces the content after its first markBytes bytes, text in the code page, by the
-    // same text in UTF-16LE, which ReadLine reads from its start. Left as it was unless
-    // Decoded.
-    Decoding DecodeContent(UINT codePage, std::uint32_t markBytes, DWORD flags);
+    // same text in UTF-16LE, which ReadLine reads from its start, where accepts (if any) takes
+    // it. Left as it was unless Decoded; never more than the content and its decoded text are
+    // held at once.
+    Decoding DecodeContent(UINT codePage, std::uint32_t markBytes, DWORD flags,
+                           TextTest accepts = nullptr);
     // Whether the content read begins with either mark above, and whether any of its bytes
     // is 0.
     bool ContentStartsWithMark() const;
@@ -108,7 +124,8 @@ private:
     TextEncoding DetectEncoding();
     std::uint32_t UnitCount() const { return contentSize / 2; }
     // Makes room for count more units in the pending block, writing out what it holds when
-    // they would not fit. False when the file has failed or the room can't be had.
+    // they would not fit. False when the file has failed, and when the room can't be had,
+    // which fails it.
     bool MakePendingRoom(std::size_t count);
     // Converts the pending units into the converted block, writing the block out first when
     // they might not fit. False when the file has failed.
@@ -123,6 +140,7 @@ private:
     std::uint32_t contentSize = 0;
     std::uint32_t readPosition = 0;
     bool dropUnterminatedLastLine = false;
+    bool lineFeedEndsLine = false;
     TextEncoding encoding = TextEncoding::Utf16;
     win::unique_hfile file;
     DictionaryFileMode mode;

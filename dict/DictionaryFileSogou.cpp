@@ -12,6 +12,7 @@ constexpr wchar_t SogouKey[] = L"SOFTWARE\\sogouinput";
 constexpr DWORD ValueCapacity = 260;  // units
 // An ended process is gone at once; a wait that takes longer is given up, not kept for ever.
 constexpr DWORD TerminatedToolWaitMs = 10000;
+constexpr wchar_t ReplacementCharacter = 0xFFFD;
 
 // Reads a string value of at most ValueCapacity units, terminator included. Registry data
 // need not be terminated and may be of any type: neither may make us read past the buffer.
@@ -214,7 +215,10 @@ ParseLineResult DictionaryFileSogou::ParseLine(const std::wstring& line, std::ws
 {
     if (line.empty() || line[0] == L';') return ParseLineResult::Skipped;
     const std::size_t space = line.find(L' ');
-    if (space == std::wstring::npos) return ParseLineResult::Malformed;
+    // U+FFFD stands where a decoder lost a character: that word is not the user's any more.
+    if (space == std::wstring::npos || line.find(ReplacementCharacter) != std::wstring::npos) {
+        return ParseLineResult::Malformed;
+    }
     word.assign(line, space + 1);
     if (space == 0 || line[0] != L'\'') return ParseLineResult::Malformed;
     pinyin.assign(line, 1, space - 1);

@@ -11,12 +11,31 @@
 namespace {
 
 constexpr UINT GbkCodePage = 936;
+// A CJK ideograph: the unified ones with their extension A, the compatibility ones, and
+// those beyond the BMP (planes 2 and 3, from surrogates D840 to D8BF).
+bool HoldsIdeograph(const wchar_t* units, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        const wchar_t unit = units[i];
+        if ((unit >= 0x3400 && unit <= 0x4DBF) || (unit >= 0x4E00 && unit <= 0x9FFF) ||
+            (unit >= 0xF900 && unit <= 0xFAFF)) {
+            return true;
+        }
+        if (unit >= 0xD840 && unit <= 0xD8BF && i + 1 < count && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
+            return true;
+        }
+    }
+    return false;
+}
 
 }  // namespace
 
 DictionaryFileSogouText::DictionaryFileSogouText()
     : DictionaryFileSogou(DictionaryFileMode::Read, nullptr)
 {
+    // Converters on Linux and macOS end the lines in LF alone.
+    EndLinesAtLineFeed(true);
 }
 
 bool DictionaryFileSogouText::ReadUserFile(const wchar_t* path)
@@ -45,19 +64,44 @@ bool DictionaryFileSogouText::ReadUserFile(const wchar_t* path)
 bool DictionaryFileSogouText::DecodeText()
 {
     // Sogou's dictionary manager and the converters do not agree on an encoding. A mark
-    // decides; else a NUL byte means UTF-16LE (the lines' apostrophes, spaces and line ends are
-    // ASCII, which UTF-16LE writes with a NUL byte, UTF-8 and GBK never); else valid UTF-8 is
-    // UTF-8; else valid code page 936 is GBK; else it is none of them and gives no entry.
-    if (ContentStartsWithMark() || ContentHoldsNulByte()) return DecodeExportedContent();
-    for (const UINT codePage : {static_cast<UINT>(CP_UTF8), GbkCodePage}) {
-        switch (DecodeContent(codePage, 0, MB_ERR_INVALID_CHARS)) {
-            case Decoding::Decoded:
-                return true;
-            case Decoding::Failed:
-                return false;
-            case Decoding::NotInCodePage:
-                break;
-        }
+    // decides, and after the UTF-8 one only valid UTF-8 is read: a converter that wrote the
+    // mark before GBK bytes made a file whose words can't be told. Else a NUL byte means
+    // UTF-16LE (the lines' apostrophes, spaces and line ends are ASCII, which UTF-16LE writes
+    // with a NUL byte, UTF-8 and GBK never).
+    if (ContentStartsWithMark() || ContentHoldsNulByte()) {
+        return Settled(DecodeExportedContent(MB_ERR_INVALID_CHARS));
+    }
+    // Else valid UTF-8 or valid code page 936 (GBK), and short files can be both at once:
+    // "'mo'mo 默默" in GBK is the UTF-8 "'mo'mo ĬĬ". The user's words are Chinese, so the
+    // encoding whose text holds Chinese characters is meant, UTF-8 where both do; where
+    // neither does, UTF-8 as well. A file in neither encoding gives no entry.
+    const struct {
+        UINT codePage;
+        TextTest accepts;
+    } choices[] = {
+        {CP_UTF8, HoldsIdeograph},
+        {GbkCodePage, HoldsIdeograph},
+        {CP_UTF8, nullptr},
+        {GbkCodePage, nullptr},
+    };
+    for (const auto& choice : choices) {
+        const Decoding decoding =
+            DecodeContent(choice.codePage, 0, MB_ERR_INVALID_CHARS, choice.accepts);
+        if (decoding == Decoding::Decoded || decoding == Decoding::Failed) return Settled(decoding);
+    }
+    return Settled(Decoding::NotInCodePage);
+}
+
+bool DictionaryFileSogouText::Settled(Decoding decoding)
+{
+    switch (decoding) {
+        case Decoding::Decoded:
+            return true;
+        case Decoding::Failed:
+            return false;
+        case Decoding::NotInCodePage:
+        case Decoding::NotAccepted:
+            break;
     }
     DiscardContent();
     return true;

@@ -13,8 +13,12 @@ public:
     // Reads the whole file at path, in its encoding (in the .cpp), and closes it at once. False
     // when it can't be opened or read: missing, a folder or a device, unreadable, over 4 GiB,
     // or too large to decode. A file in none of the encodings reads, and gives no entry.
+    // Lines end in CR LF, CR or LF.
     bool ReadUserFile(const wchar_t* path);
 
 private:
     bool DecodeText();
+    // What a decoding means for the reading: true when decoded, and when it was not but the
+    // file is to give no entry; false when it could not be made.
+    bool Settled(Decoding decoding);
 };

@@ -4,12 +4,103 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "tests/app/TransferFixture.h"
 #include "tests/hardening/FaultScene.h"
 #include "tests/support/PrefixInstall.h"
+
+// A small address space that a test sets: while a budget holds, this program's allocations
+// through new fail once they would hold more than that many bytes beyond what was held at its
+// start, as a 32-bit program's do once its 2 GiB are taken. The blocks keep their size in
+// front of them, for delete to give it back.
+namespace {
+
+std::atomic<std::size_t> heldBytes{0};
+std::atomic<std::size_t> heldLimit{SIZE_MAX};
+
+struct alignas(std::max_align_t) BlockHeader {
+    std::size_t size;
+};
+
+class AllocationBudget {
+public:
+    explicit AllocationBudget(std::size_t bytes) { heldLimit = heldBytes + bytes; }
+    ~AllocationBudget() { heldLimit = SIZE_MAX; }
+    AllocationBudget(const AllocationBudget&) = delete;
+    AllocationBudget& operator=(const AllocationBudget&) = delete;
+};
+
+}  // namespace
+
+void* operator new(std::size_t size)
+{
+    if (heldBytes.fetch_add(size) + size > heldLimit || size > SIZE_MAX - sizeof(BlockHeader)) {
+        heldBytes -= size;
+        throw std::bad_alloc();
+    }
+    auto* header = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + size));
+    if (header == nullptr) {
+        heldBytes -= size;
+        throw std::bad_alloc();
+    }
+    header->size = size;
+    return header + 1;
+}
+
+void operator delete(void* block) noexcept
+{
+    if (block == nullptr) return;
+    BlockHeader* header = static_cast<BlockHeader*>(block) - 1;
+    heldBytes -= header->size;
+    std::free(header);
+}
+
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+void operator delete[](void* block) noexcept
+{
+    operator delete(block);
+}
+void operator delete(void* block, std::size_t) noexcept
+{
+    operator delete(block);
+}
+void operator delete[](void* block, std::size_t) noexcept
+{
+    operator delete(block);
+}
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    try {
+        return operator new(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return operator new(size, std::nothrow);
+}
+
+void operator delete(void* block, const std::nothrow_t&) noexcept
+{
+    operator delete(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept
+{
+    operator delete(block);
+}
 
 // Names the outcome in a failure message.
 void PrintTo(TransferOutcome outcome, std::ostream* out)
@@ -249,6 +340,77 @@ TEST_F(TransformEndToEnd, UnderTheUtf8AnsiCodePageEveryCharacterArrivesInUtf8)
     EXPECT_TRUE(result.exitedWithZero);
     EXPECT_TRUE(hardening::SameBytes(testsupport::Utf8Bytes(expected), result.imported));
     EXPECT_TRUE(result.leftInTemp.empty());
+}
+
+// The user's file read with little memory to spare: a file without line ends is held once
+// (and decoded once), never as a line, a word and an import line besides; and where memory
+// runs out all the same, the transfer ends with the side it ran out on, not in the runtime's
+// box, and nothing is imported.
+TEST_F(TransformEndToEnd, MemoryThatRunsOutEndsTheTransferWithItsCause)
+{
+    testsupport::KestrixImeInstall kestrix;
+    const std::wstring path = temp->Directory() + L"user dictionary.txt";
+    const auto utf16 = [](const std::wstring& text) {
+        return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    };
+    const std::string utf16Mark = "\xFF\xFE";
+    const std::string zhong16 = utf16(L"\x4E2D");
+    const std::string zhong8 = "\xE4\xB8\xAD";
+    constexpr std::size_t budget = 48u << 20;
+    const struct {
+        const char* name;
+        std::string head;  // then unit, units times, then tail
+        std::string unit;
+        std::size_t units;
+        std::string tail;
+        std::size_t budget;   // bytes held at once
+        bool besidesTheFile;  // or that many besides the file's
+        TransferOutcome outcome;
+        std::uint32_t readCount;
+    } rows[] = {
+        // The file takes seven eighths of the budget: it fits once, and it is more than twice
+        // what could be copied three times.
+        {"UTF-16LE, no line end", utf16Mark + utf16(L"'a "), zhong16, budget / 8 * 7 / 2, "",
+         budget, false, TransferOutcome::NoEntry, 0},
+        // Held once and decoded once (two bytes of three), as a whole line could not be.
+        {"UTF-8, no line end", "'a ", zhong8, budget / 2 / 3, "", budget, false,
+         TransferOutcome::NoEntry, 0},
+        {"UTF-8 too large to be decoded", "'a ", zhong8, budget / 10 * 7 / 3, "", budget, false,
+         TransferOutcome::NoEntry, 0},
+        // No room for the first line, after the file and the import file were made.
+        {"a line", utf16Mark + utf16(L"'chang "), zhong16, 2000, utf16(L"\r\n'ni'hao \x4F60\x597D"),
+         3 << 10, true, TransferOutcome::NoEntry, 0},
+        // Room for the import file's lines, not for their bytes.
+        {"the import file's block", "'ni'hao ", zhong8, 2, "", 32 << 10, true,
+         TransferOutcome::ImportFileFailed, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::size_t fileBytes = 0;
+        {
+            std::string bytes = row.head;
+            bytes.reserve(bytes.size() + row.unit.size() * row.units + row.tail.size());
+            for (std::size_t i = 0; i < row.units; ++i) bytes += row.unit;
+            bytes += row.tail;
+            ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes));
+            fileBytes = bytes.size();
+        }
+        auto job = std::make_unique<Transform>(path, IME_TYPE_KESTRIX);
+        testing::internal::CaptureStdout();
+        TransferOutcome outcome = TransferOutcome::Transferred;
+        {
+            const AllocationBudget held(row.besidesTheFile ? fileBytes + row.budget : row.budget);
+            outcome = job->Run();
+        }
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(row.outcome, outcome);
+        EXPECT_EQ(row.readCount, job->ReadCount());
+        EXPECT_EQ(0, job->WrittenCount());
+        job.reset();
+        EXPECT_FALSE(FileExists(temp->Directory() + L"kestrix.tmp"));
+    }
+    EXPECT_TRUE(kestrix.ReceivedPaths().empty());
+    DeleteFileW(path.c_str());
 }
 
 TEST_F(TransformEndToEnd, DestinationThatCannotBeMadeStillRemovesTheExport)

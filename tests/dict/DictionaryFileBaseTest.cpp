@@ -39,6 +39,10 @@ TEST(DictionaryLineReader, SplitsAtCrAndCrLfOnly)
     // A bare LF is an ordinary character: LF-only files read as one line.
     EXPECT_EQ((Lines{L"a\nb\nc"}), LinesOf(Utf16Bytes(L"a\nb\nc")));
     EXPECT_EQ((Lines{L"\n", L"z"}), LinesOf(Utf16Bytes(L"\n\r\nz")));
+    // A line too long to be an entry is not held whole, and the next one is read as it is.
+    const std::wstring longest(DictionaryFileBase::LongestLine, L'x');
+    EXPECT_EQ((Lines{longest, longest + L"y", L"z"}),
+              LinesOf(Utf16Bytes(longest + L"\r" + longest + L"yyy\r\nz")));
 }
 
 TEST(DictionaryLineReader, HandlesMarksAndIncompleteContent)

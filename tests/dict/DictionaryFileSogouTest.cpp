@@ -42,6 +42,8 @@ TEST(SogouParseLine, ReadsTheExportLineFormat)
         {L"'nihao\t\x4F60\x597D", ParseLineResult::Malformed, L"", L""},
         {L"'nihao\x3000\x4F60\x597D", ParseLineResult::Malformed, L"", L""},
         {L" 'ni'hao \x4F60\x597D", ParseLineResult::Malformed, L"", L""},
+        // A character that a decoder lost on the way.
+        {L"'ni'hao \x4F60\xFFFD", ParseLineResult::Malformed, L"", L""},
     };
     for (const ParseCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "line " << (&c - cases));
@@ -67,6 +69,7 @@ TEST(SogouReadEntry, PassesOverCommentsEmptyAndMalformedLines)
         L"",
         L"broken line",
         L"'nihao\x4F60\x597D",
+        L"'chang " + std::wstring(DictionaryFileBase::LongestLine, L'\x957F'),
         L"'zhong'guo \x4E2D\x56FD",
     }));
     ASSERT_TRUE(file.Open());
@@ -277,31 +280,35 @@ TEST(SogouTextFile, GivesTheSameEntriesInEveryEncodingAndLineEnd)
         {"UTF-16LE with its mark", "UTF-16LE", "\xFF\xFE"},
         {"UTF-16LE without a mark", "UTF-16LE", ""},
         {"UTF-8 with its mark", "UTF-8", "\xEF\xBB\xBF"},
-        // All of it is valid GBK as well (as 浣犲ソ...): UTF-8 must be chosen first.
+        // All of it is valid GBK as well (as 浣犲ソ...), and holds Chinese both ways: UTF-8
+        // must be chosen.
         {"UTF-8 without a mark", "UTF-8", ""},
         {"GBK", "GBK", ""},
     };
     for (const auto& encoding : encodings) {
         const bool wide = std::string(encoding.lines) == "UTF-16LE";
-        const std::string crLf = wide ? testsupport::Utf16Bytes(L"\r\n") : "\r\n";
-        const std::string cr = wide ? testsupport::Utf16Bytes(L"\r") : "\r";
         const std::vector<std::string> lines = TextFileLines(encoding.lines);
-        // CR LF after every line; CR alone between lines, and none after the last.
-        for (const bool crOnly : {false, true}) {
-            SCOPED_TRACE(testing::Message() << encoding.name << (crOnly ? ", CR" : ", CR LF"));
+        // CR LF after every line; CR or LF alone between lines, and none after the last.
+        for (const std::wstring lineEnd : {L"\r\n", L"\r", L"\n"}) {
+            SCOPED_TRACE(testing::Message()
+                         << encoding.name << ", line end " << testing::PrintToString(lineEnd));
+            const std::string end = wide ? testsupport::Utf16Bytes(lineEnd)
+                                         : std::string(lineEnd.begin(), lineEnd.end());
             std::string bytes = encoding.mark;
             for (std::size_t i = 0; i < lines.size(); ++i) {
                 bytes += lines[i];
-                if (!crOnly) {
-                    bytes += crLf;
-                } else if (i + 1 < lines.size()) {
-                    bytes += cr;
-                }
+                if (lineEnd.size() == 2 || i + 1 < lines.size()) bytes += end;
             }
             ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes));
             EXPECT_EQ(TextFileEntries, EntriesOfTextFile(path));
         }
     }
+    // GBK that is valid UTF-8 as well, as "'mo'mo \x012C\x012C" and "'mang'lu \x00E6\x00B5"
+    // (Latin letters): the encoding whose text is Chinese is meant.
+    ASSERT_TRUE(
+        testsupport::WriteFileBytes(path, "'mo'mo \xC4\xAC\xC4\xAC\n'mang'lu \xC3\xA6\xC2\xB5"));
+    EXPECT_EQ((Entries{{L"mo mo", L"\x9ED8\x9ED8"}, {L"mang lu", L"\x5FD9\x788C"}}),
+              EntriesOfTextFile(path));
 }
 
 FILETIME FileTime(std::uint64_t value)
@@ -406,6 +413,9 @@ TEST(SogouTextFile, GivesNoneForWhatCannotBeReadAndNoEntryForOtherBytes)
              // line end or at the very end.
              std::string("'ni'hao \xC4\xE3\xBA\xC3\r\n'zhong'guo \x81\r\n'a \xB0\xA2\r\n"),
              std::string("'ni'hao \xC4\xE3\xBA\xC3\r\n'zhong'guo \xD6"),
+             // GBK after the UTF-8 mark: whatever of it would pass for UTF-8 ("'mo'mo 默默"
+             // is), the mark is wrong about the file.
+             std::string("\xEF\xBB\xBF'mo'mo \xC4\xAC\xC4\xAC\r\n'ni'hao \xC4\xE3\xBA\xC3\r\n"),
          }) {
         SCOPED_TRACE(testing::PrintToString(bytes));
         ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes));
