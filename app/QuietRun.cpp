@@ -120,9 +120,7 @@ RunRecord Transfer(const CommandLine& commandLine, DWORD exportTimeLimitMs)
         return {QuietExitCode::ImportRefused, LogImportRefused};
     };
     // The job is destroyed, and its temporary files with it, before the process ends.
-    ExportToolRun exportRun;
-    exportRun.hidden = true;
-    exportRun.timeLimitMs = exportTimeLimitMs;
+    const ExportToolRun exportRun{true, exportTimeLimitMs};
     const auto job = fromFile
                          ? std::make_unique<Transform>(commandLine.FromPath(), IME_TYPE_KESTRIX)
                          : std::make_unique<Transform>(IME_TYPE_SOGOU, IME_TYPE_KESTRIX, exportRun);

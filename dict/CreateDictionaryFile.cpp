@@ -15,9 +15,7 @@ std::unique_ptr<DictionaryFileBase> CreateDictionaryFile(IME_TYPE type, Dictiona
             file.reset(new (std::nothrow) DictionaryFileKestrix(mode));
             break;
         case IME_TYPE_SOGOU:
-            file.reset(exportRun != nullptr ? new (std::nothrow)
-                                                  DictionaryFileSogou(mode, *exportRun)
-                                            : new (std::nothrow) DictionaryFileSogou(mode));
+            file.reset(new (std::nothrow) DictionaryFileSogou(mode, exportRun));
             break;
         default:
             return nullptr;

@@ -114,19 +114,14 @@ bool EndedByException(DWORD exitCode)
 
 }  // namespace
 
-DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode fileMode)
-    : DictionaryFileSogou(fileMode, SogouTempFileName)
+DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode fileMode, ExportToolRun* run)
+    : DictionaryFileSogou(fileMode, SogouTempFileName, run)
 {
 }
 
-DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode fileMode, ExportToolRun& run)
-    : DictionaryFileSogou(fileMode, SogouTempFileName)
-{
-    exportRun = &run;
-}
-
-DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode fileMode, const wchar_t* temporaryName)
-    : DictionaryFileBase(fileMode)
+DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode fileMode, const wchar_t* temporaryName,
+                                         ExportToolRun* run)
+    : DictionaryFileBase(fileMode), exportRun(run)
 {
     if (temporaryName != nullptr) ComposePath(temporaryName);
 }

@@ -9,11 +9,9 @@
 
 class DictionaryFileSogou : public DictionaryFileBase {
 public:
-    // The tool shown as it starts and waited for until it ends.
-    explicit DictionaryFileSogou(DictionaryFileMode fileMode);
     // The tool started and waited for as run says, which learns how that ended; run must
-    // outlive the file's Open.
-    DictionaryFileSogou(DictionaryFileMode fileMode, ExportToolRun& run);
+    // outlive the file's Open. Without one, the tool is shown and waited for until it ends.
+    explicit DictionaryFileSogou(DictionaryFileMode fileMode, ExportToolRun* run = nullptr);
 
     // Runs the export tool, in its own folder, into path and waits for it to end. False when
     // the tool can't be started, ended by a crash, or ended at its time limit. Any exit code
@@ -27,10 +25,11 @@ public:
 
 protected:
     // With a temporary file of that name, which the base deletes; with none, no path at all.
-    DictionaryFileSogou(DictionaryFileMode fileMode, const wchar_t* temporaryName);
+    DictionaryFileSogou(DictionaryFileMode fileMode, const wchar_t* temporaryName,
+                        ExportToolRun* run);
 
 private:
-    ExportToolRun* exportRun = nullptr;  // not owned; none: the window's way
+    ExportToolRun* exportRun;  // not owned; none: the window's way
 };
 
 // The export tool's full path and its command line for exportPath, from the installation

@@ -32,7 +32,7 @@ bool HoldsIdeograph(const wchar_t* units, std::size_t count)
 }  // namespace
 
 DictionaryFileSogouText::DictionaryFileSogouText()
-    : DictionaryFileSogou(DictionaryFileMode::Read, nullptr)
+    : DictionaryFileSogou(DictionaryFileMode::Read, nullptr, nullptr)
 {
     // Converters on Linux and macOS end the lines in LF alone.
     EndLinesAtLineFeed(true);
@@ -42,7 +42,8 @@ bool DictionaryFileSogouText::ReadUserFile(const wchar_t* path)
 {
     // Bounded: a path one unit longer than any Windows takes is refused as too long.
     std::wstring systemPath;
-    if (path == nullptr || !SystemPathOf(std::wstring(path, wcsnlen(path, 32768)), systemPath)) {
+    if (path == nullptr ||
+        !SystemPathOf(std::wstring(path, wcsnlen(path, LongestPath + 1)), systemPath)) {
         return false;
     }
     {

@@ -6,9 +6,6 @@
 
 namespace {
 
-// The longest path Windows takes, in the \\?\ form; a longer one names no file.
-constexpr std::size_t LongestPath = 32767;
-
 bool StartsWith(const std::wstring& text, const wchar_t* prefix)
 {
     return text.compare(0, std::char_traits<wchar_t>::length(prefix), prefix) == 0;

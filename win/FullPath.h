@@ -2,7 +2,11 @@
 // the form of a path that the system takes whatever its length.
 #pragma once
 
+#include <cstddef>
 #include <string>
+
+// The longest path Windows takes, in the \\?\ form; a longer one names no file.
+inline constexpr std::size_t LongestPath = 32767;
 
 // False, with full left as it was, when the system can't make one.
 bool FullPathOf(const std::wstring& path, std::wstring& full);
