@@ -276,8 +276,7 @@ void SogouToolInstall::ForgetRuns() const
 
 bool SogouToolInstall::ExportExistedAtStart() const
 {
-    return ReadFileBytes(ToolDirectory() + L"sgtool.log").find("exportExisted=1") !=
-           std::string::npos;
+    return RecordedAtStart("exportExisted") == "1";
 }
 
 std::string SogouToolInstall::RecordedAtStart(const std::string& name) const
