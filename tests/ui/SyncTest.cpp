@@ -46,6 +46,7 @@ protected:
         EXPECT_TRUE(::IsWindowEnabled(parts.cancel));
         EXPECT_EQ(0, ShownFrame(parts.sync, IDB_SYNC_STRIP)) << "disabled frame";
         for (HWND box : parts.boxes) EXPECT_FALSE(::IsWindowVisible(box));
+        EXPECT_FALSE(::IsWindowVisible(parts.link)) << "no file can be chosen any more";
         EXPECT_TRUE(ShowsText(parts.panel, 30, 30, StatusTexts[1], SentenceFont()));
     }
 
@@ -244,6 +245,11 @@ TEST_F(Sync, AFileGivenAsTheArgumentOrDroppedIsTakenInPlaceOfTheExport)
         files.Write(L"我的词库.txt", testsupport::AnsiBytes(L"'wo'de 我的\r\n"));
     const std::wstring dropped =
         files.Write(L"dropped.txt", testsupport::Utf8Bytes(L"\xFEFF'ci'ku 词库\n"));
+    // Two files are none: the window opens as ever.
+    Open(2, L"\"" + given + L"\" \"" + dropped + L"\"");
+    EXPECT_EQ(ChooseFileText, WindowText(parts.link));
+    ExpectClosesWithZero(parts.cancel);
+
     Open(2, L"\"" + given + L"\"");
     EXPECT_EQ(std::wstring(ChosenFilePrefix) + L"我的词库.txt", WindowText(parts.link));
     ASSERT_TRUE(DropFile(parts.main, dropped));
