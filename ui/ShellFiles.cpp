@@ -13,16 +13,6 @@ namespace shellfiles {
 
 namespace {
 
-template <typename Function>
-void Bind(HMODULE library, const char* name, Function& function)
-{
-    if (library == nullptr) return;
-    // Through void (*)(): the one function pointer type that converts to any other without a
-    // warning about mismatched signatures.
-    function =
-        reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(library, name)));
-}
-
 struct Functions {
     decltype(&::DragAcceptFiles) acceptFiles = nullptr;
     decltype(&::DragQueryFileW) queryFile = nullptr;
@@ -36,11 +26,11 @@ const Functions& Library()
     static const Functions functions = [] {
         Functions bound;
         const HMODULE shell32 = dllsearch::LoadFromSystemDirectory(L"shell32.dll");
-        Bind(shell32, "DragAcceptFiles", bound.acceptFiles);
-        Bind(shell32, "DragQueryFileW", bound.queryFile);
-        Bind(shell32, "DragFinish", bound.finish);
-        Bind(dllsearch::LoadFromSystemDirectory(L"comdlg32.dll"), "GetOpenFileNameW",
-             bound.openFileName);
+        dllsearch::Bind(shell32, "DragAcceptFiles", bound.acceptFiles);
+        dllsearch::Bind(shell32, "DragQueryFileW", bound.queryFile);
+        dllsearch::Bind(shell32, "DragFinish", bound.finish);
+        dllsearch::Bind(dllsearch::LoadFromSystemDirectory(L"comdlg32.dll"), "GetOpenFileNameW",
+                        bound.openFileName);
         return bound;
     }();
     return functions;
