@@ -91,6 +91,19 @@ protected:
         Click(parts.link, 278 - drawn.cx / 2, 13);
         const HWND dialog = WaitForOwnedWindow(parts.main, ChooseFileTitle);
         ASSERT_NE(nullptr, dialog) << "no open-file dialog";
+        // The file type box (cmb1) offers the two filters, in this order.
+        const HWND types = ::GetDlgItem(dialog, 0x470);
+        ASSERT_NE(nullptr, types);
+        std::vector<std::wstring> filters;
+        const LRESULT count = ::SendMessageW(types, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            wchar_t text[128] = {};
+            if (::SendMessageW(types, CB_GETLBTEXTLEN, i, 0) < 128) {
+                ::SendMessageW(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            }
+            filters.emplace_back(text);
+        }
+        EXPECT_EQ((std::vector<std::wstring>{ChooseFileFilterName, AllFilesFilterName}), filters);
         TypeText(path);
         PressKey(VK_RETURN);
         for (int i = 0; i < 40 && ::IsWindow(dialog); ++i) Settle(50);
