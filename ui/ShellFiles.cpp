@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <initializer_list>
 #include <vector>
 
 #include "res/WindowTexts.h"
