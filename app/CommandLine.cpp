@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "win/DllSearch.h"
+#include "win/FullPath.h"
 
 namespace {
 
@@ -60,6 +61,14 @@ bool IsOption(const std::wstring& argument)
     return Classify(argument, hasInlineValue, ignored) != Option::None;
 }
 
+bool NamesExistingFile(const std::wstring& path)
+{
+    std::wstring systemPath;
+    if (!SystemPathOf(path, systemPath)) return false;
+    const DWORD attributes = ::GetFileAttributesW(systemPath.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 bool IsBlank(wchar_t unit)
 {
     return unit == L' ' || unit == L'\t';
@@ -105,8 +114,13 @@ CommandLine::CommandLine(const std::vector<std::wstring>& arguments)
         if (Classify(argument, hasInlineValue, value) == Option::Quiet) quiet_ = true;
     }
     // Without /quiet nothing else is read: a file dropped on the program, or anything else,
-    // still opens the window.
-    if (quiet_) Parse(arguments);
+    // still opens the window, which takes the one file it was given.
+    if (quiet_) {
+        Parse(arguments);
+    } else if (arguments.size() == 1 && !IsOption(arguments[0]) &&
+               NamesExistingFile(arguments[0])) {
+        openedFile_ = arguments[0];
+    }
 }
 
 void CommandLine::Parse(const std::vector<std::wstring>& arguments)

@@ -29,6 +29,10 @@ public:
     // Empty when not given. Kept after a usage error when it could be read, so that the error
     // reaches the log too.
     const std::wstring& LogPath() const { return logPath_; }
+    // Without /quiet: the one argument, when it is the only one, is not an option and names
+    // an existing file (a file dropped on the program's icon, or "Open with"); the window
+    // takes it as if chosen. Empty otherwise.
+    const std::wstring& OpenedFile() const { return openedFile_; }
 
 private:
     void Parse(const std::vector<std::wstring>& arguments);
@@ -38,4 +42,5 @@ private:
     std::wstring problem_;
     std::wstring fromPath_;
     std::wstring logPath_;
+    std::wstring openedFile_;
 };

@@ -74,13 +74,7 @@ bool FromIsLog(const CommandLine& commandLine)
 
 bool FromIsTemporaryFile(const CommandLine& commandLine)
 {
-    // Without a temporary directory no temporary file can be made, and none is compared: a
-    // bare name would be looked for in the current directory.
-    if (commandLine.FromPath().empty() || !RefreshTempDirectory()) return false;
-    for (const wchar_t* name : {SogouTempFileName, KestrixTempFileName}) {
-        if (IsSameFile(commandLine.FromPath(), std::wstring(TempDirectory) + name)) return true;
-    }
-    return false;
+    return IsTransferTemporaryFile(commandLine.FromPath());
 }
 
 RunRecord Transfer(const CommandLine& commandLine, DWORD exportTimeLimitMs)

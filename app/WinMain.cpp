@@ -56,9 +56,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
 
     ::ShowWindow(mainWnd.hwnd(), showCommand);
     ::UpdateWindow(mainWnd.hwnd());
+    // Checked with the window on the screen, so that a refusal has its owner to show over.
+    if (!commandLine.OpenedFile().empty()) mainWnd.TakeFile(commandLine.OpenedFile());
 
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (mainWnd.MovesFocusByTab(message)) continue;
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }

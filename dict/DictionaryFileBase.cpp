@@ -151,6 +151,13 @@ bool DictionaryFileBase::ReadContent(HANDLE source)
     return true;
 }
 
+void DictionaryFileBase::TakeContent(std::unique_ptr<unsigned char[]> bytes, std::uint32_t size)
+{
+    content = std::move(bytes);
+    contentSize = content ? size : 0;
+    readPosition = 0;
+}
+
 DictionaryFileBase::Decoding DictionaryFileBase::DecodeExportedContent(DWORD utf8Flags)
 {
     encoding = DetectEncoding();

@@ -80,6 +80,8 @@ protected:
     // Reads the whole of an open file into the content, undecoded. False when the file is over
     // 4 GiB, when the memory can't be had, or when the read fails or falls short.
     bool ReadContent(HANDLE source);
+    // The same for bytes the subclass has read itself: they become the content, undecoded.
+    void TakeContent(std::unique_ptr<unsigned char[]> bytes, std::uint32_t size);
     enum class Decoding : std::int32_t {
         Decoded = 0,
         NotInCodePage = 1,  // bytes that the code page refuses (with MB_ERR_INVALID_CHARS)

@@ -2,8 +2,12 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <cwchar>
+#include <memory>
+#include <new>
 #include <string>
+#include <utility>
 
 #include "win/FullPath.h"
 #include "win/UniqueHandles.h"
@@ -27,6 +31,20 @@ bool HoldsIdeograph(const wchar_t* units, std::size_t count)
         }
     }
     return false;
+}
+
+// The bytes of a file's head up to and with its last line end, whatever the encoding: the last
+// CR or LF byte and the NUL byte after it, which makes it the UTF-16LE unit. In UTF-8 and GBK
+// those bytes are never part of a character; in UTF-16LE a cut after such a byte inside a
+// character only leaves half a unit over, which is not read. 0 when there is no line end.
+std::size_t WholeLinesBytes(const unsigned char* head, std::size_t count)
+{
+    for (std::size_t end = count; end > 0; --end) {
+        const unsigned char byte = head[end - 1];
+        if (byte != '\n' && byte != '\r') continue;
+        return (end < count && head[end] == 0) ? end + 1 : end;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -60,6 +78,22 @@ bool DictionaryFileSogouText::ReadUserFile(const wchar_t* path)
         }
     }
     return DecodeText();
+}
+
+bool DictionaryFileSogouText::HeadHoldsEntry(const unsigned char* head, std::size_t count,
+                                             bool wholeFile)
+{
+    // Only a head: its size is the caller's small bound, never a whole large file's.
+    if (head == nullptr || count > MAXDWORD) return false;
+    const std::size_t kept = wholeFile ? count : WholeLinesBytes(head, count);
+    if (kept == 0) return false;
+    std::unique_ptr<unsigned char[]> bytes(new (std::nothrow) unsigned char[kept]);
+    if (!bytes) return false;
+    std::memcpy(bytes.get(), head, kept);
+    DictionaryFileSogouText file;
+    file.TakeContent(std::move(bytes), static_cast<std::uint32_t>(kept));
+    DictionaryEntry entry;
+    return file.DecodeText() && file.ReadEntry(entry);
 }
 
 bool DictionaryFileSogouText::DecodeText()

@@ -3,6 +3,8 @@
 // text". The file is the user's own and stays as it is.
 #pragma once
 
+#include <cstddef>
+
 #include "dict/DictionaryFileSogou.h"
 
 // Final: nothing may give it a temporary file, which the base would delete.
@@ -15,6 +17,11 @@ public:
     // or too large to decode. A file in none of the encodings reads, and gives no entry.
     // Lines end in CR LF, CR or LF.
     bool ReadUserFile(const wchar_t* path);
+
+    // Whether the first count bytes of a user's file hold an entry that ReadUserFile would read
+    // from it, decoded by the same rule. Unless they are the whole file they are cut after their
+    // last line end first: a character cut in two would spoil the decoding of them all.
+    static bool HeadHoldsEntry(const unsigned char* head, std::size_t count, bool wholeFile);
 
 private:
     bool DecodeText();

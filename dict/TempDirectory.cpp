@@ -2,17 +2,42 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
+#include "win/SameFile.h"
+
 wchar_t TempDirectory[TempDirectoryCapacity] = {};
 
-bool RefreshTempDirectory()
+namespace {
+
+bool ReadTempDirectory(wchar_t (&directory)[TempDirectoryCapacity])
 {
     constexpr DWORD capacity = TempDirectoryCapacity - 1;
     // GetTempPathW returns the length without the NUL when it fits, and the size needed,
     // NUL included, when it does not.
-    const DWORD length = GetTempPathW(capacity, TempDirectory);
+    const DWORD length = GetTempPathW(capacity, directory);
     if (length == 0 || length >= capacity) {
-        TempDirectory[0] = L'\0';
+        directory[0] = L'\0';
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool RefreshTempDirectory()
+{
+    return ReadTempDirectory(TempDirectory);
+}
+
+bool IsTransferTemporaryFile(const std::wstring& path)
+{
+    // Without a temporary directory no temporary file can be made, and none is compared: a
+    // bare name would be looked for in the current directory.
+    wchar_t directory[TempDirectoryCapacity] = {};
+    if (path.empty() || !ReadTempDirectory(directory)) return false;
+    for (const wchar_t* name : {SogouTempFileName, KestrixTempFileName}) {
+        if (IsSameFile(path, std::wstring(directory) + name)) return true;
+    }
+    return false;
 }

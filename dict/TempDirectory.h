@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 inline constexpr std::size_t TempDirectoryCapacity = 256;
 
@@ -16,3 +17,9 @@ extern wchar_t TempDirectory[TempDirectoryCapacity];
 // Asks for the directory again. When it doesn't fit in 255 units, TempDirectory is left
 // empty and the result is false.
 bool RefreshTempDirectory();
+
+// Whether path names one of the two files above, compared as files (another spelling, a
+// relative path or a short name is seen through): a file a transfer writes and deletes can't
+// be its source. False without a temporary directory, where no such file can be made. Reads
+// the directory for itself, leaving TempDirectory to the transfer that may be using it.
+bool IsTransferTemporaryFile(const std::wstring& path);

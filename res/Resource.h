@@ -16,3 +16,5 @@
 #define ID_SYNC 2000
 // The cancel and the OK buttons: both close the main window.
 #define ID_CLOSE 2001
+// The link that chooses a dictionary file of the user's.
+#define ID_CHOOSE_FILE 2002

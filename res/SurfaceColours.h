@@ -6,3 +6,6 @@
 
 inline constexpr COLORREF MainWindowColour = RGB(227, 241, 255);
 inline constexpr COLORREF PanelColour = RGB(255, 255, 255);
+// The link's text on the window's surface; grey while it can't be used.
+inline constexpr COLORREF LinkColour = RGB(0, 102, 204);
+inline constexpr COLORREF DisabledLinkColour = RGB(128, 128, 128);

@@ -14,15 +14,6 @@ struct Functions {
     decltype(&::ImageList_Draw) draw = nullptr;
 };
 
-template <typename Function>
-void Bind(HMODULE library, const char* name, Function& function)
-{
-    // Through void (*)(): the one function pointer type that converts to any other without a
-    // warning about mismatched signatures.
-    function =
-        reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(library, name)));
-}
-
 // Loaded once, on the UI thread's first use, and never freed: the window's image lists and
 // tooltips live until the process ends.
 const Functions& Library()
@@ -31,11 +22,11 @@ const Functions& Library()
         Functions bound;
         const HMODULE library = dllsearch::LoadFromSystemDirectory(L"comctl32.dll");
         if (library == nullptr) return bound;
-        Bind(library, "InitCommonControlsEx", bound.initCommonControlsEx);
-        Bind(library, "ImageList_LoadImageW", bound.loadImage);
-        Bind(library, "ImageList_Destroy", bound.destroy);
-        Bind(library, "ImageList_GetIconSize", bound.getIconSize);
-        Bind(library, "ImageList_Draw", bound.draw);
+        dllsearch::Bind(library, "InitCommonControlsEx", bound.initCommonControlsEx);
+        dllsearch::Bind(library, "ImageList_LoadImageW", bound.loadImage);
+        dllsearch::Bind(library, "ImageList_Destroy", bound.destroy);
+        dllsearch::Bind(library, "ImageList_GetIconSize", bound.getIconSize);
+        dllsearch::Bind(library, "ImageList_Draw", bound.draw);
         return bound;
     }();
     return functions;

@@ -15,6 +15,8 @@ const MessageEntry<MainWnd> MainWnd::Messages[] = {
     OnMessage<MainWnd>(WM_TRANSFORM_FAILED, &MainWnd::OnTransformFailed),
     OnCommand<MainWnd>(ID_SYNC, BN_CLICKED, &MainWnd::OnSync),
     OnCommand<MainWnd>(ID_CLOSE, BN_CLICKED, &MainWnd::OnClose),
+    OnCommand<MainWnd>(ID_CHOOSE_FILE, BN_CLICKED, &MainWnd::OnChooseFile),
+    OnMessage<MainWnd>(WM_DROPFILES, &MainWnd::OnDropFiles),
 };
 
 const WindowClass& MainWnd::Class()
@@ -59,6 +61,8 @@ LRESULT MainWnd::OnCreate(UINT, WPARAM, LPARAM, bool&)
     panel_.Create(hwnd(), ID_SYNC);
     ::ShowWindow(panel_.hwnd(), SW_SHOW);
     ::MoveWindow(panel_.hwnd(), 18, 64, panel_.placement.right, panel_.placement.bottom, TRUE);
+
+    PlaceFileLink();
 
     CentreOnWorkArea();
     return 1;

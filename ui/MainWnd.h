@@ -3,7 +3,10 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "ui/CBitmapButton.h"
+#include "ui/CLinkButton.h"
 #include "ui/IMEListWnd.h"
 #include "ui/Window.h"
 #include "win/UniqueHandles.h"
@@ -22,6 +25,14 @@ public:
 
     // Replaces the two buttons by the OK button and lets the panel show the outcome.
     void ShowOutcome(bool succeeded);
+
+    // Takes a dictionary file of the user's as the sync's source in place of Sogou's export,
+    // while no sync has started: checked first, and refused with a message box when it is not
+    // one, leaving everything as it was. True when taken.
+    bool TakeFile(const std::wstring& path);
+    // Tab, from anywhere in the window, moves the focus to the file link and back: the window
+    // is no dialog, so nothing else does. True when the message was used.
+    bool MovesFocusByTab(const MSG& message);
 
     bool ProcessWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -44,6 +55,13 @@ private:
     LRESULT OnTransformFailed(UINT, WPARAM, LPARAM, bool&);
     // The sync command: starts the one transfer of the run.
     LRESULT OnSync(UINT, WPARAM, LPARAM, bool&);
+    // On the title artwork's row, right-aligned to the panel's right edge.
+    void PlaceFileLink();
+    // The file link's click: the open-file dialog.
+    LRESULT OnChooseFile(UINT, WPARAM, LPARAM, bool&);
+    LRESULT OnDropFiles(UINT, WPARAM, LPARAM, bool&);
+    // Once a sync is asked for, no file can be chosen any more.
+    void EndChoosing();
 
     static const MessageEntry<MainWnd> Messages[];
 
@@ -54,4 +72,7 @@ private:
     win::unique_hbitmap titleBitmap_;
     IMEListWnd panel_;
     RECT clientRect_{};  // read once at creation; all layout follows it
+    CLinkButton fileLink_;
+    std::wstring chosenFile_;  // full path; empty: Sogou's export is the source
+    bool choosing_ = true;     // no sync asked for yet
 };

@@ -24,4 +24,17 @@ void RestrictToSystemDirectory(SetDefaultDllDirectoriesFunction setDefaultDllDir
 // up there first).
 HMODULE LoadFromSystemDirectory(const wchar_t* fileName);
 
+// Sets function to the library's export of that name, or to null where the library or the
+// export is missing.
+template <typename Function>
+void Bind(HMODULE library, const char* name, Function& function)
+{
+    function = nullptr;
+    if (library == nullptr) return;
+    // Through void (*)(): the one function pointer type that converts to any other without a
+    // warning about mismatched signatures.
+    function =
+        reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(library, name)));
+}
+
 }  // namespace dllsearch

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "dict/CreateDictionaryFile.h"
+#include "dict/SogouFileRecognition.h"
 
 #include "tests/dict/FixtureFile.h"
 #include "tests/support/EnvironmentOverride.h"
@@ -423,6 +424,65 @@ TEST(SogouTextFile, GivesNoneForWhatCannotBeReadAndNoEntryForOtherBytes)
         ASSERT_NE(nullptr, file);
         EXPECT_EQ(Entries{}, EntriesOf(*file));
     }
+}
+
+// The window's check of a chosen file reads only its head, which may end in the middle of a
+// character: whatever the encoding and wherever the head ends, a file the reading takes is
+// recognised, and one it gives nothing from is not.
+TEST(SogouTextFile, IsRecognisedByItsHeadAsTheReadingWouldTakeIt)
+{
+    testsupport::ProcessTempDirectory temp;
+    const std::wstring path = temp.Directory() + L"\x8BCD\x5E93.txt";
+    const auto narrow = [](const std::wstring& text) { return testsupport::Utf8Bytes(text); };
+    const auto wide = [](const std::wstring& text) { return testsupport::Utf16Bytes(text); };
+    const struct {
+        const char* name;
+        std::string mark;
+        std::string (*encode)(const std::wstring&);  // of the ASCII comment line
+        std::string line;                            // an entry line with its line end
+    } encodings[] = {
+        {"UTF-8", "", narrow, narrow(L"'ni'hao \x4F60\x597D\n")},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF", narrow, narrow(L"'ni'hao \x4F60\x597D\r\n")},
+        {"GBK", "", narrow, "'ni'hao \xC4\xE3\xBA\xC3\n"},
+        {"UTF-16LE", "", wide, wide(L"'ni'hao \x4F60\x597D\r\n")},
+    };
+    for (const auto& encoding : encodings) {
+        // A comment line of every length up to an entry line's moves the head's end through
+        // every byte of a line, in a file larger than the head.
+        for (std::size_t shift = 0; shift < encoding.line.size(); ++shift) {
+            SCOPED_TRACE(testing::Message() << encoding.name << ", shifted by " << shift);
+            std::string bytes =
+                encoding.mark + encoding.encode(L";" + std::wstring(shift, L'x') + L"\n");
+            while (bytes.size() <= SogouFileHeadBytes + encoding.line.size()) {
+                bytes += encoding.line;
+            }
+            ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes));
+            EXPECT_TRUE(RecognisedAsSogouDictionary(path));
+        }
+    }
+
+    // A backup, by its layout's mark.
+    ASSERT_TRUE(
+        testsupport::WriteFileBytes(path, std::string("SGPU") + std::string(40000, '\x7F')));
+    EXPECT_TRUE(RecognisedAsSogouDictionary(path));
+
+    for (const std::string& bytes : {
+             std::string(),
+             testsupport::Utf8Bytes(L"Meeting notes\r\nBring \x7B14\x8BB0\x672C\r\n"),
+             std::string("\x89PNG\r\n\x1A\n") + std::string(100, '\0'),
+             // Entries only after a head of comments: not near the start.
+             std::string(SogouFileHeadBytes, ';') + "\n'ni'hao \xC4\xE3\xBA\xC3\n",
+             // A first line longer than the head, without a line end in it.
+             std::string(SogouFileHeadBytes + 10, 'x'),
+         }) {
+        SCOPED_TRACE(testing::PrintToString(bytes.substr(0, 40)));
+        ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes));
+        EXPECT_FALSE(RecognisedAsSogouDictionary(path));
+    }
+    EXPECT_FALSE(RecognisedAsSogouDictionary(temp.Directory() + L"missing.txt"));
+    EXPECT_FALSE(RecognisedAsSogouDictionary(temp.Directory()));
+    EXPECT_FALSE(RecognisedAsSogouDictionary(L"NUL"));
+    EXPECT_FALSE(RecognisedAsSogouDictionary(L""));
 }
 
 TEST(SogouTextFile, TakesPathsLongerThanMaxPath)

@@ -1,5 +1,6 @@
 #include "tests/ui/GuiDriver.h"
 
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <cstring>
@@ -335,6 +336,84 @@ void MouseUp()
 {
     SendMouse(MOUSEEVENTF_LEFTUP);
     Settle();
+}
+
+void PressKey(WORD key)
+{
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, inputs, sizeof(INPUT));
+    Settle();
+}
+
+void TypeText(const std::wstring& text)
+{
+    for (wchar_t unit : text) {
+        INPUT inputs[2] = {};
+        inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+        inputs[0].ki.wScan = inputs[1].ki.wScan = unit;
+        inputs[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        inputs[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        ::SendInput(2, inputs, sizeof(INPUT));
+        ::Sleep(5);
+    }
+    Settle();
+}
+
+bool ClickOk(HWND box)
+{
+    HWND okButton = nullptr;
+    for (HWND child : Children(box)) {
+        if (ControlId(child) == IDOK) okButton = child;
+    }
+    if (okButton == nullptr) return false;
+    RECT client{};
+    ::GetClientRect(okButton, &client);
+    Click(okButton, client.right / 2, client.bottom / 2);
+    for (int i = 0; i < 40 && ::IsWindow(box); ++i) Settle(50);
+    return !::IsWindow(box);
+}
+
+bool DropFile(HWND window, const std::wstring& path)
+{
+    // DROPFILES, then the list of paths, which ends with an empty one: two NULs at its end.
+    std::vector<unsigned char> block(sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t));
+    DROPFILES header{};
+    header.pFiles = sizeof(DROPFILES);
+    header.fWide = TRUE;
+    std::memcpy(block.data(), &header, sizeof(header));
+    std::memcpy(block.data() + sizeof(header), path.c_str(), path.size() * sizeof(wchar_t));
+    // Windows copies a drop's global memory into the receiving process before it delivers
+    // WM_DROPFILES (WM_COPYGLOBALDATA); Wine posts the handle as it is. So the block is made in
+    // the receiver's memory, where it is a fixed global block, whose handle is its address:
+    // GlobalLock there gives the address back, as for the block the shell gives.
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    win::unique_handle process(
+        ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId));
+    if (!process) return false;
+    void* const remote =
+        ::VirtualAllocEx(process.get(), nullptr, block.size(), MEM_COMMIT, PAGE_READWRITE);
+    if (remote == nullptr) return false;
+    SIZE_T written = 0;
+    if (!::WriteProcessMemory(process.get(), remote, block.data(), block.size(), &written) ||
+        written != block.size() ||
+        !::PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0)) {
+        ::VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+        return false;
+    }
+    Settle();
+    return true;
+}
+
+HWND FocusOfThread(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
 }
 
 void Settle(DWORD ms)

@@ -77,6 +77,16 @@ void DoubleClick(HWND window, int x, int y);
 void MouseDown(HWND window, int x, int y);
 void MouseMove(HWND window, int x, int y);
 void MouseUp();
+// Real key strokes through SendInput: one virtual key, or text as Unicode characters.
+void PressKey(WORD key);
+void TypeText(const std::wstring& text);
+// Clicks a message box's OK button and waits for the box to go; false when it stayed.
+bool ClickOk(HWND box);
+// Posts the window a WM_DROPFILES of one file, with an HDROP made here as the shell makes it:
+// a DROPFILES block with its list of wide paths, in movable global memory.
+bool DropFile(HWND window, const std::wstring& path);
+// The window that has the keyboard focus in the thread of window.
+HWND FocusOfThread(HWND window);
 // Lets the program handle what it was sent: a short wait for its repaint.
 void Settle(DWORD ms = 300);
 

@@ -29,16 +29,7 @@ protected:
         const HWND box = WaitForOwnedWindow(parts.main, Caption);
         ASSERT_NE(nullptr, box) << "no message box";
         EXPECT_EQ(Refusal, StaticTexts(box));
-        HWND okButton = nullptr;
-        for (HWND child : Children(box)) {
-            if (ControlId(child) == IDOK) okButton = child;
-        }
-        ASSERT_NE(nullptr, okButton);
-        RECT client{};
-        ::GetClientRect(okButton, &client);
-        Click(okButton, client.right / 2, client.bottom / 2);
-        for (int i = 0; i < 40 && ::IsWindow(box); ++i) Settle(50);
-        EXPECT_FALSE(::IsWindow(box));
+        EXPECT_TRUE(ClickOk(box));
         // Nothing else changed: both buttons usable, the boxes still there.
         EXPECT_TRUE(::IsWindowEnabled(parts.sync));
         EXPECT_TRUE(::IsWindowEnabled(parts.cancel));

@@ -5,6 +5,7 @@
 #include "res/Resource.h"
 #include "res/StatusTexts.h"
 #include "res/SurfaceColours.h"
+#include "res/WindowTexts.h"
 #include "tests/ui/ProgramWindow.h"
 
 using namespace gui;
@@ -130,4 +131,26 @@ TEST(MainWindowLook, ShowsItsSurfacesArtworkBoxesAndChineseText)
     labelFont.lfQuality = CLEARTYPE_QUALITY;
     EXPECT_GE(DistinctGlyphImages(parts.boxes[1], 29, 4, SogouName, labelFont), 6);
     EXPECT_GT(ScreenCapture(parts.boxes[1]).CountOtherThan(RECT{29, 4, 150, 20}, PanelColour), 40);
+
+    // The file link: a Tab stop named by its window text, on the artwork's row, its text drawn
+    // right-aligned to the panel's right edge in blue on the window's surface, which stays
+    // everywhere around it.
+    ASSERT_NE(nullptr, parts.link);
+    EXPECT_EQ(ChooseFileText, WindowText(parts.link));
+    EXPECT_TRUE(::IsWindowVisible(parts.link));
+    EXPECT_NE(0, ::GetWindowLongW(parts.link, GWL_STYLE) & WS_TABSTOP);
+    const RECT link = RectInParent(parts.link);
+    ExpectRect(link, 200, 20, 278, 26, "link");
+    const SIZE drawn = DrawnSize(ChooseFileText, LinkFont());
+    const int textLeft = 278 - drawn.cx;
+    EXPECT_TRUE(ShowsText(parts.link, textLeft, (26 - drawn.cy) / 2, ChooseFileText, LinkFont(),
+                          LinkColour, MainWindowColour));
+    EXPECT_GE(
+        DistinctGlyphImages(parts.link, textLeft, (26 - drawn.cy) / 2, ChooseFileText, LinkFont()),
+        6);
+    EXPECT_EQ(0, screen.CountOtherThan(RECT{200, 20, 200 + textLeft, 46}, MainWindowColour));
+    EXPECT_EQ(0, screen.CountOtherThan(RECT{180, 0, parts.client.right, 20}, MainWindowColour));
+    EXPECT_EQ(0, screen.CountOtherThan(RECT{180, 46, parts.client.right, 64}, MainWindowColour));
+    EXPECT_EQ(0, screen.CountOtherThan(RECT{478, 0, parts.client.right, 64}, MainWindowColour));
+    EXPECT_EQ(0, screen.CountOtherThan(RECT{180, 20, 200, 46}, MainWindowColour));
 }

@@ -16,6 +16,7 @@ MainWindowParts FindParts(HWND main)
         const SIZE size = WindowSize(child);
         if (ControlId(child) == ID_SYNC && size.cx == 460) parts.panel = child;
         if (ControlId(child) == ID_SYNC && size.cx != 460) parts.sync = child;
+        if (ControlId(child) == ID_CHOOSE_FILE) parts.link = child;
         if (ControlId(child) == ID_CLOSE) {
             // The OK button is created last, after the cancel button.
             (parts.cancel == nullptr ? parts.cancel : parts.ok) = child;
@@ -71,7 +72,8 @@ struct RenderedText {
     std::vector<int> advances;  // the right edge of each character
 };
 
-RenderedText Render(const std::wstring& text, const LOGFONTW& logFont)
+RenderedText Render(const std::wstring& text, const LOGFONTW& logFont, COLORREF ink = RGB(0, 0, 0),
+                    COLORREF paper = RGB(255, 255, 255))
 {
     RenderedText rendered;
     const HDC screen = ::GetDC(nullptr);
@@ -83,8 +85,10 @@ RenderedText Render(const std::wstring& text, const LOGFONTW& logFont)
     win::unique_select_object selectedFont(memory.get(), font.get());
 
     RECT area{0, 0, 1000, 60};
-    win::unique_hbrush white(::CreateSolidBrush(RGB(255, 255, 255)));
-    ::FillRect(memory.get(), &area, white.get());
+    win::unique_hbrush background(::CreateSolidBrush(paper));
+    ::FillRect(memory.get(), &area, background.get());
+    ::SetTextColor(memory.get(), ink);
+    ::SetBkColor(memory.get(), paper);
     RECT measured = area;
     ::DrawTextW(memory.get(), text.c_str(), -1, &measured, DT_CALCRECT);
     ::DrawTextW(memory.get(), text.c_str(), -1, &measured, 0);
@@ -105,9 +109,10 @@ RenderedText Render(const std::wstring& text, const LOGFONTW& logFont)
 
 }  // namespace
 
-bool ShowsText(HWND window, int x, int y, const std::wstring& text, const LOGFONTW& font)
+bool ShowsText(HWND window, int x, int y, const std::wstring& text, const LOGFONTW& font,
+               COLORREF ink, COLORREF paper)
 {
-    const RenderedText expected = Render(text, font);
+    const RenderedText expected = Render(text, font, ink, paper);
     if (expected.width == 0) return false;
     const ScreenCapture shown(window, RECT{x, y, x + expected.width, y + expected.height});
     for (int row = 0; row < expected.height; ++row) {
@@ -119,6 +124,12 @@ bool ShowsText(HWND window, int x, int y, const std::wstring& text, const LOGFON
         }
     }
     return true;
+}
+
+SIZE DrawnSize(const std::wstring& text, const LOGFONTW& font)
+{
+    const RenderedText rendered = Render(text, font);
+    return {rendered.width, rendered.height};
 }
 
 int DistinctGlyphImages(HWND window, int x, int y, const std::wstring& text, const LOGFONTW& font)
@@ -155,6 +166,22 @@ LOGFONTW SentenceFont()
     font.lfWeight = 600;
     font.lfQuality = CLEARTYPE_QUALITY;
     return font;
+}
+
+LOGFONTW LinkFont()
+{
+    LOGFONTW font{};
+    font.lfUnderline = TRUE;
+    font.lfQuality = CLEARTYPE_QUALITY;
+    return font;
+}
+
+std::wstring WindowText(HWND window)
+{
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(
+        static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
 }
 
 POINT CloseBoxPoint(HWND window)

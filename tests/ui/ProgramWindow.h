@@ -21,6 +21,7 @@ struct MainWindowParts {
     HWND sync = nullptr;
     HWND cancel = nullptr;
     HWND ok = nullptr;        // visible only once the outcome is shown
+    HWND link = nullptr;      // the link that chooses a dictionary file
     std::vector<HWND> boxes;  // in catalogue order: by row, then column
     RECT client{};
 };
@@ -31,14 +32,21 @@ MainWindowParts FindParts(HWND main);
 int ShownFrame(HWND button, int stripId);
 // The check box bitmap a box shows now (IDB_BOX_...), or 0 when none of them.
 int ShownBox(HWND box);
-// Does the text appear at (x, y) of window, drawn with that font on white?
-bool ShowsText(HWND window, int x, int y, const std::wstring& text, const LOGFONTW& font);
+// Does the text appear at (x, y) of window, drawn with that font, in ink on paper?
+bool ShowsText(HWND window, int x, int y, const std::wstring& text, const LOGFONTW& font,
+               COLORREF ink = RGB(0, 0, 0), COLORREF paper = RGB(255, 255, 255));
+// The size the text takes, drawn with that font on one line.
+SIZE DrawnSize(const std::wstring& text, const LOGFONTW& font);
 // Counts the different glyph images among the characters of a text drawn at (x, y) with that
 // font: missing glyphs all look alike, real Chinese characters do not.
 int DistinctGlyphImages(HWND window, int x, int y, const std::wstring& text, const LOGFONTW& font);
 
 LOGFONTW HeaderFont();
 LOGFONTW SentenceFont();
+LOGFONTW LinkFont();
+
+// The window text of a window.
+std::wstring WindowText(HWND window);
 
 // The point of the caption's close box, in the window's client coordinates (it lies above
 // the client area, so y is negative).

@@ -4,6 +4,7 @@
 
 #include "res/Resource.h"
 #include "res/StatusTexts.h"
+#include "res/WindowTexts.h"
 #include "tests/support/PrefixInstall.h"
 #include "tests/ui/ProgramWindow.h"
 
@@ -14,9 +15,9 @@ namespace {
 class Sync : public ::testing::Test {
 protected:
     // The stand-ins register Kestrix first, then Sogou: both checked, both count.
-    void Open(size_t boxes = 2)
+    void Open(size_t boxes = 2, const std::wstring& arguments = {})
     {
-        ASSERT_TRUE(program.Start());
+        ASSERT_TRUE(program.Start(BuildPath(L"lexiferry.exe"), arguments));
         const HWND main = program.WaitForMainWindow();
         ASSERT_NE(nullptr, main);
         parts = FindParts(main);
@@ -45,6 +46,7 @@ protected:
         EXPECT_TRUE(::IsWindowEnabled(parts.cancel));
         EXPECT_EQ(0, ShownFrame(parts.sync, IDB_SYNC_STRIP)) << "disabled frame";
         for (HWND box : parts.boxes) EXPECT_FALSE(::IsWindowVisible(box));
+        EXPECT_FALSE(::IsWindowVisible(parts.link)) << "no file can be chosen any more";
         EXPECT_TRUE(ShowsText(parts.panel, 30, 30, StatusTexts[1], SentenceFont()));
     }
 
@@ -82,7 +84,62 @@ protected:
         EXPECT_LT(::GetTickCount() - start, 3000u) << "closing waited";
     }
 
+    // Clicks the file link's text, waits for the open-file dialog, types the path and Enter.
+    void ChooseInTheDialog(const std::wstring& path)
+    {
+        const SIZE drawn = DrawnSize(ChooseFileText, LinkFont());
+        Click(parts.link, 278 - drawn.cx / 2, 13);
+        const HWND dialog = WaitForOwnedWindow(parts.main, ChooseFileTitle);
+        ASSERT_NE(nullptr, dialog) << "no open-file dialog";
+        // The file type box (cmb1) offers the two filters, in this order.
+        const HWND types = ::GetDlgItem(dialog, 0x470);
+        ASSERT_NE(nullptr, types);
+        std::vector<std::wstring> filters;
+        const LRESULT count = ::SendMessageW(types, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            wchar_t text[128] = {};
+            if (::SendMessageW(types, CB_GETLBTEXTLEN, i, 0) < 128) {
+                ::SendMessageW(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            }
+            filters.emplace_back(text);
+        }
+        EXPECT_EQ((std::vector<std::wstring>{ChooseFileFilterName, AllFilesFilterName}), filters);
+        TypeText(path);
+        PressKey(VK_RETURN);
+        for (int i = 0; i < 40 && ::IsWindow(dialog); ++i) Settle(50);
+        EXPECT_FALSE(::IsWindow(dialog));
+    }
+
+    // A file dropped on the window that it refuses with its box; nothing changes.
+    void ExpectRefusedDrop(const std::wstring& path)
+    {
+        SCOPED_TRACE(testing::Message() << "dropped " << testsupport::Utf8Bytes(path));
+        ASSERT_TRUE(DropFile(parts.main, path));
+        const HWND box = WaitForOwnedWindow(parts.main, SyncRefusalCaption);
+        ASSERT_NE(nullptr, box) << "no refusal";
+        EXPECT_EQ(NotADictionaryText, StaticTexts(box));
+        EXPECT_TRUE(ClickOk(box));
+        EXPECT_EQ(ChooseFileText, WindowText(parts.link));
+    }
+
+    // The user's own files, in a folder of their own, removed again.
+    struct UserFiles {
+        UserFiles()
+        {
+            testsupport::RemoveDirectoryTree(folder);
+            testsupport::CreateDirectoryPath(folder);
+        }
+        ~UserFiles() { testsupport::RemoveDirectoryTree(folder); }
+        std::wstring Write(const std::wstring& name, const std::string& bytes) const
+        {
+            EXPECT_TRUE(testsupport::WriteFileBytes(folder + name, bytes));
+            return folder + name;
+        }
+        const std::wstring folder = L"C:\\Lexiferry UI Files\\";
+    };
+
     testsupport::TempDirectoryOverride temp{L"C:\\Lexiferry UI Temp"};
+    UserFiles files;
     testsupport::SogouToolInstall sogou;
     testsupport::KestrixImeInstall kestrix;
     Program program;
@@ -166,4 +223,90 @@ TEST_F(Sync, ASogouThatIsOnlyATextServiceSyncsBesideALockedMicrosoftPinyin)
     EXPECT_EQ(testsupport::AnsiBytes(L"你好\t1\tni hao\r\n词库\t1\tci ku\r\n"),
               kestrix.ReceivedBytes());
     ExpectClosesWithZero(parts.ok);
+}
+
+// A new PC: Kestrix alone, and the user's text export chosen in the open-file dialog. Sogou's
+// tool stays installed, unseen by the window, to show that it never runs.
+TEST_F(Sync, AFileChosenInTheDialogIsImportedWithKestrixAloneAndNoExport)
+{
+    sogou.RemoveLayout();
+    const std::string bytes = testsupport::Utf16Export({L"'ni'hao 你好", L"'ci'ku 词库"});
+    const std::wstring file = files.Write(L"userdict.txt", bytes);
+    Open(1);
+    ASSERT_NE(nullptr, parts.link);
+    ChooseInTheDialog(file);
+    EXPECT_EQ(std::wstring(ChosenFilePrefix) + L"userdict.txt", WindowText(parts.link));
+    EXPECT_TRUE(::IsWindowVisible(parts.link));
+    ASSERT_TRUE(ScreenCapture(parts.main).Save(ArtefactPath(L"file-chosen.bmp")));
+
+    Click(parts.sync, 66, 20);
+    ExpectFinished(true);
+    EXPECT_EQ(testsupport::AnsiBytes(L"你好\t1\tni hao\r\n词库\t1\tci ku\r\n"),
+              kestrix.ReceivedBytes());
+    EXPECT_TRUE(sogou.ReceivedCommandLine().empty()) << "the export tool ran";
+    EXPECT_FALSE(::IsWindowEnabled(parts.link)) << "a second file could be chosen";
+    EXPECT_EQ(bytes, testsupport::ReadFileBytes(file)) << "the user's file changed";
+    ExpectClosesWithZero(parts.ok);
+}
+
+// Sogou installed and both boxes there: the file the program was started with is taken, a
+// file dropped later replaces it, and the sync reads that file even with Sogou's box cleared.
+TEST_F(Sync, AFileGivenAsTheArgumentOrDroppedIsTakenInPlaceOfTheExport)
+{
+    sogou.SetExportLines({L"'sou'gou 搜狗"});
+    const std::wstring given =
+        files.Write(L"我的词库.txt", testsupport::AnsiBytes(L"'wo'de 我的\r\n"));
+    const std::wstring dropped =
+        files.Write(L"dropped.txt", testsupport::Utf8Bytes(L"\xFEFF'ci'ku 词库\n"));
+    // Two files are none: the window opens as ever.
+    Open(2, L"\"" + given + L"\" \"" + dropped + L"\"");
+    EXPECT_EQ(ChooseFileText, WindowText(parts.link));
+    ExpectClosesWithZero(parts.cancel);
+
+    Open(2, L"\"" + given + L"\"");
+    EXPECT_EQ(std::wstring(ChosenFilePrefix) + L"我的词库.txt", WindowText(parts.link));
+    ASSERT_TRUE(DropFile(parts.main, dropped));
+    EXPECT_EQ(std::wstring(ChosenFilePrefix) + L"dropped.txt", WindowText(parts.link));
+
+    Click(parts.boxes[1], 10, 10);
+    EXPECT_EQ(IDB_BOX_UNCHECKED, ShownBox(parts.boxes[1]));
+    Click(parts.sync, 66, 20);
+    ExpectFinished(true);
+    EXPECT_EQ(testsupport::AnsiBytes(L"词库\t1\tci ku\r\n"), kestrix.ReceivedBytes());
+    EXPECT_TRUE(sogou.ReceivedCommandLine().empty()) << "the export tool ran";
+    ExpectClosesWithZero(parts.ok);
+}
+
+// What is no dictionary, and a transfer's own temporary file, are refused at once; Tab and
+// Enter reach the dialog too, and cancelling it changes nothing.
+TEST_F(Sync, TheWindowRefusesAFileThatIsNoDictionaryAndATemporaryFile)
+{
+    sogou.RemoveLayout();
+    const std::wstring notes =
+        files.Write(L"notes.txt", testsupport::Utf8Bytes(L"Meeting notes\r\nBring 笔记本\r\n"));
+    const std::wstring temporary = temp.Directory() + L"sogou.tmp";
+    ASSERT_TRUE(
+        testsupport::WriteFileBytes(temporary, testsupport::Utf16Export({L"'ni'hao 你好"})));
+    Open(1);
+    ExpectRefusedDrop(notes);
+    ExpectRefusedDrop(temporary);
+
+    PressKey(VK_TAB);
+    EXPECT_EQ(parts.link, FocusOfThread(parts.main));
+    PressKey(VK_RETURN);
+    const HWND dialog = WaitForOwnedWindow(parts.main, ChooseFileTitle);
+    ASSERT_NE(nullptr, dialog) << "Enter on the link opened no dialog";
+    PressKey(VK_ESCAPE);
+    for (int i = 0; i < 40 && ::IsWindow(dialog); ++i) Settle(50);
+    EXPECT_FALSE(::IsWindow(dialog));
+    EXPECT_EQ(ChooseFileText, WindowText(parts.link));
+
+    // Without a file, Kestrix alone is refused as ever.
+    Click(parts.sync, 66, 20);
+    const HWND box = WaitForOwnedWindow(parts.main, SyncRefusalCaption);
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(SyncRefusalText, StaticTexts(box));
+    EXPECT_TRUE(ClickOk(box));
+    EXPECT_TRUE(kestrix.ReceivedBytes().empty());
+    ::DeleteFileW(temporary.c_str());
 }
