@@ -809,19 +809,29 @@ TEST_F(FaultMatrix, QuietRunFindsASogouThatIsOnlyATextService)
 
 TEST_F(FaultMatrix, QuietRunEndsAConsoleExportToolThatNeverEnds)
 {
-    // A command-line tool, as Sogou's is, that writes its export and then waits for ever. The
-    // program built for this row gives it 3 seconds, where the one that ships gives minutes.
+    // A command-line tool, as Sogou's is, that writes its export and then waits for ever, and
+    // leaves a child behind that holds the export open and never ends either (a helper, an
+    // updater). The program built for this row gives the tool 3 seconds, where the one that
+    // ships gives minutes.
     scene.Sogou().UseConsoleTool();
-    scene.Sogou().SetBehaviour({.hang = true});
-    // The tool's process, caught while it runs: whoever ends it decides its exit code.
+    scene.Sogou().SetBehaviour({.hang = true, .child = true});
+    // The tool's process and its child's, caught while they run: whoever ends them decides
+    // their exit codes.
     std::atomic<bool> stop = false;
     win::unique_handle tool;
+    win::unique_handle child;
+    const auto caught = [&](const char* name, win::unique_handle& process) {
+        const std::string id = scene.Sogou().RecordedAtStart(name);
+        if (!process && !id.empty() && id != "0") {
+            process.reset(
+                OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE,
+                            FALSE, static_cast<DWORD>(std::stoul(id))));
+        }
+    };
     std::thread watch([&] {
-        for (; !stop && !tool; Sleep(20)) {
-            const std::string id = scene.Sogou().RecordedAtStart("processId");
-            if (id.empty()) continue;
-            tool.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                                   static_cast<DWORD>(std::stoul(id))));
+        for (; !stop && !(tool && child); Sleep(20)) {
+            caught("processId", tool);
+            caught("childProcessId", child);
         }
     });
     const ULONGLONG start = GetTickCount64();
@@ -831,6 +841,13 @@ TEST_F(FaultMatrix, QuietRunEndsAConsoleExportToolThatNeverEnds)
     const ULONGLONG took = GetTickCount64() - start;
     stop = true;
     watch.join();
+    const auto ended = [](const win::unique_handle& process) {
+        DWORD exitCode = STILL_ACTIVE;
+        return GetExitCodeProcess(process.get(), &exitCode) && exitCode != STILL_ACTIVE &&
+               exitCode != 99;  // 99: only the test's clean-up ended it
+    };
+    const bool childEnded = child && ended(child);
+    if (child && !childEnded) TerminateProcess(child.get(), 99);  // not left to the next row
 
     // What it wrote before it was ended is not read: it had not finished.
     ExpectQuiet(result, 4, L"");
@@ -839,10 +856,11 @@ TEST_F(FaultMatrix, QuietRunEndsAConsoleExportToolThatNeverEnds)
     EXPECT_EQ("0", scene.Sogou().RecordedAtStart("consoleWindow")) << "a console window opened";
     EXPECT_EQ("1", scene.Sogou().RecordedAtStart("startedHidden"));
     ASSERT_TRUE(tool) << "the tool's process was not caught";
-    DWORD toolExitCode = STILL_ACTIVE;
-    EXPECT_TRUE(GetExitCodeProcess(tool.get(), &toolExitCode));
-    EXPECT_NE(STILL_ACTIVE, toolExitCode);
-    EXPECT_NE(99u, toolExitCode) << "left running: only the test's clean-up ended it";
+    EXPECT_TRUE(ended(tool)) << "left running";
+    // Its child too, so that the export it held is deleted (ExpectQuiet above): a file left
+    // there would fail every later run at once.
+    ASSERT_TRUE(child) << "the child's process was not caught";
+    EXPECT_TRUE(childEnded) << "the tool's child was left running";
     const std::vector<std::string> fields = LoggedFields(result);
     ASSERT_EQ(8u, fields.size());
     EXPECT_EQ("4", fields[4]);
