@@ -85,6 +85,8 @@ TransferOutcome Transform::Transfer(TransferOutcome& failure)
     // file, also where the file failed before it took one line.
     if (!destinationFile->Flush()) return TransferOutcome::ImportFileFailed;
     if (writtenCount != 0) {
+        // The file is whole: memory that runs out from here on runs out in the import.
+        failure = TransferOutcome::ImportRefused;
         return destinationFile->Import() ? TransferOutcome::Transferred
                                          : TransferOutcome::ImportRefused;
     }
