@@ -980,6 +980,9 @@ TEST_F(FaultMatrix, QuietRunThatMayDoNothing)
         {L"/quiet " + quoted(L"/log:", file) + L" /unknown " + quoted(L"/from:", link), false},
         {L"/quiet " + quoted(L"/from:", L"c:/lexiferrytest/fault temp/KESTRIX.TMP") + L" " + log,
          true},
+        // The log as a temporary file, which a run empties or deletes: there, and not yet there.
+        {L"/quiet " + quoted(L"/log:", L"c:/lexiferrytest/fault temp/KESTRIX.TMP"), false},
+        {L"/quiet " + quoted(L"/log:", L"c:/lexiferrytest/fault temp/Sogou.tmp"), false},
     };
     for (const auto& row : sameFileRows) {
         SCOPED_TRACE(testing::PrintToString(row.arguments));
@@ -1062,13 +1065,12 @@ TEST_F(FaultMatrix, QuietRunFromTheUsersOwnFileInEachEncoding)
         SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 
-    // The user's editor has a file open for reading and writing, letting everyone else read,
-    // write and delete it, as editors do: the run reads it all the same.
+    // The user's editor has a file open for reading and writing, letting others read it but
+    // no other writer in: the run reads it all the same, and could not open it for writing.
     const std::wstring edited = folder / L"用户词库 1.txt";
-    const win::unique_hfile editor(
-        CreateFileW(edited.c_str(), GENERIC_READ | GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    0, nullptr));
+    const win::unique_hfile editor(CreateFileW(edited.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                               FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                               nullptr));
     ASSERT_TRUE(editor);
     ExpectQuiet(scene.RunQuiet(L"/quiet \"/from:" + edited + L"\""), 0, expected);
 
