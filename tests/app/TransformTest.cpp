@@ -412,6 +412,32 @@ TEST_F(TransformEndToEnd, MemoryThatRunsOutEndsTheTransferWithItsCause)
     }
     // Only the two entries after a long line.
     EXPECT_EQ(2u, kestrix.ReceivedPaths().size());
+
+    // Room for the whole import file, not for what the import itself holds (the list of the
+    // keyboard layouts that it looks for Kestrix in): the least memory in which the file is
+    // made whole runs out in the import, which is the import's failure, not the file's.
+    ASSERT_TRUE(testsupport::WriteFileBytes(path, "'ni'hao \xE4\xBD\xA0\xE5\xA5\xBD"));
+    const auto outcomeWith = [&](std::size_t bytes) {
+        Transform job(path, IME_TYPE_KESTRIX);
+        testing::internal::CaptureStdout();
+        TransferOutcome outcome = TransferOutcome::Transferred;
+        {
+            const AllocationBudget held(bytes);
+            outcome = job.Run();
+        }
+        testing::internal::GetCapturedStdout();
+        return outcome;
+    };
+    std::size_t tooLittle = 32u << 10;  // the file's block does not fit
+    std::size_t enough = 4u << 20;
+    ASSERT_EQ(TransferOutcome::ImportFileFailed, outcomeWith(tooLittle));
+    ASSERT_EQ(TransferOutcome::Transferred, outcomeWith(enough));
+    while (enough - tooLittle > 1) {
+        const std::size_t middle = tooLittle + (enough - tooLittle) / 2;
+        (outcomeWith(middle) == TransferOutcome::ImportFileFailed ? tooLittle : enough) = middle;
+    }
+    EXPECT_EQ(TransferOutcome::ImportRefused, outcomeWith(enough))
+        << "with " << enough << " bytes, the least in which the import file is made";
     DeleteFileW(path.c_str());
 }
 
