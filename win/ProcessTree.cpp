@@ -4,6 +4,8 @@ namespace {
 
 // How often an ended job is asked whether its processes are gone: ending takes milliseconds.
 constexpr DWORD JobPollMs = 20;
+// A process that never ran ends at once; a wait that takes longer is given up.
+constexpr DWORD EndWaitMs = 10000;
 
 win::unique_handle KillOnCloseJob()
 {
@@ -37,7 +39,7 @@ bool ProcessTree::Start(const std::wstring& program, std::wstring& commandLine, 
     if (ResumeThread(thread.get()) == static_cast<DWORD>(-1)) {
         // It would wait suspended for ever: nothing of it has run.
         TerminateProcess(process_.get(), ERROR_INVALID_HANDLE);
-        WaitForSingleObject(process_.get(), INFINITE);
+        WaitForSingleObject(process_.get(), EndWaitMs);
         process_.reset();
         job_.reset();
         return false;

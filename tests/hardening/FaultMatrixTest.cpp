@@ -698,7 +698,6 @@ TEST_F(FaultMatrix, DllsPlantedBesideTheProgramAreNeverLoaded)
 
 TEST_F(FaultMatrix, WindowClosedDuringASlowExportEndsAtOnceAndLeavesNothingToTheNextRun)
 {
-    scene.Sogou().SetExportLines({L"'jiu'de 旧的"});
     scene.Sogou().SetBehaviour({.delayMs = 1500});
     {
         gui::Program program;
@@ -717,13 +716,21 @@ TEST_F(FaultMatrix, WindowClosedDuringASlowExportEndsAtOnceAndLeavesNothingToThe
         ASSERT_TRUE(program.WaitForExit(5000, exitCode));
         EXPECT_EQ(0u, exitCode);
         EXPECT_LT(GetTickCount64() - start, 1000u) << "closing waited for the export";
-        // The abandoned tool still finishes its export after the program has gone.
-        const std::wstring leftover = scene.Temp().Directory() + L"sogou.tmp";
-        for (int i = 0; i < 50 && testsupport::ReadFileBytes(leftover).empty(); ++i) Sleep(100);
-        ASSERT_FALSE(testsupport::ReadFileBytes(leftover).empty());
+        // The tool, abandoned in the middle of its export, ends with the program: nothing of
+        // the transfer runs on unseen.
+        const std::string toolId = scene.Sogou().RecordedAtStart("processId");
+        ASSERT_FALSE(toolId.empty());
+        const win::unique_handle tool(
+            OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(std::stoul(toolId))));
+        EXPECT_TRUE(!tool || WaitForSingleObject(tool.get(), 5000) == WAIT_OBJECT_0)
+            << "the export tool outlived the program";
     }
 
-    // The next run's export fails to write anything: what the last run left is not its own.
+    // An export that an earlier run left (one that was ended from outside, or whose tool
+    // outlived it), and the next run's export fails to write anything: what the last run
+    // left is not its own.
+    ASSERT_TRUE(testsupport::WriteFileBytes(scene.Temp().Directory() + L"sogou.tmp",
+                                            testsupport::Utf16Export({L"'jiu'de 旧的"})));
     scene.Sogou().SetBehaviour({.write = false});
     const RunResult result = scene.Run();
     ExpectFailed(result);
