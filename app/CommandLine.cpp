@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <new>
+
 #include "win/DllSearch.h"
 #include "win/FullPath.h"
 
@@ -163,9 +165,20 @@ void CommandLine::Parse(const std::vector<std::wstring>& arguments)
     }
 }
 
+CommandLine CommandLine::Unsplit(const wchar_t* commandLine)
+{
+    // Not split, so nothing can be read reliably, not even /log. A deployment tool's run must
+    // still end at once, without a window that waits for a click: a usage error. Everything
+    // else opens the window, as it would with the arguments split. Nothing here allocates: a
+    // word longer than "/quiet" is never kept whole.
+    CommandLine unsplit{std::vector<std::wstring>()};
+    unsplit.quiet_ = HoldsQuietWord(commandLine);
+    unsplit.usageError_ = unsplit.quiet_;
+    return unsplit;
+}
+
 CommandLine CommandLine::OfThisProcess()
 {
-    std::vector<std::wstring> arguments;
     using CommandLineToArgvFunction = LPWSTR*(WINAPI*)(LPCWSTR, int*);
     const HMODULE shell32 = dllsearch::LoadFromSystemDirectory(L"shell32.dll");
     // Through a function type without parameters: the cast between the two function types
@@ -177,19 +190,19 @@ CommandLine CommandLine::OfThisProcess()
                   reinterpret_cast<void (*)()>(::GetProcAddress(shell32, "CommandLineToArgvW")));
     int count = 0;
     LPWSTR* argv = toArgv == nullptr ? nullptr : toArgv(::GetCommandLineW(), &count);
-    if (argv == nullptr) {
-        if (shell32 != nullptr) ::FreeLibrary(shell32);
-        // Not split, so nothing can be read reliably, not even /log. A deployment tool's run
-        // must still end at once, without a window that waits for a click: a usage error.
-        // Everything else opens the window, as it would with the arguments split.
-        CommandLine unsplit{std::vector<std::wstring>()};
-        unsplit.quiet_ = HoldsQuietWord(::GetCommandLineW());
-        unsplit.usageError_ = unsplit.quiet_;
-        return unsplit;
-    }
-    // argv[0] is the program itself.
-    for (int i = 1; i < count; ++i) arguments.emplace_back(argv[i]);
-    ::LocalFree(argv);
     if (shell32 != nullptr) ::FreeLibrary(shell32);
-    return CommandLine(arguments);
+    if (argv == nullptr) return Unsplit(::GetCommandLineW());
+    try {
+        // argv[0] is the program itself.
+        std::vector<std::wstring> arguments;
+        for (int i = 1; i < count; ++i) arguments.emplace_back(argv[i]);
+        ::LocalFree(argv);
+        argv = nullptr;
+        return CommandLine(arguments);
+    } catch (const std::bad_alloc&) {
+        if (argv != nullptr) ::LocalFree(argv);
+        CommandLine unread = Unsplit(::GetCommandLineW());
+        unread.outOfMemory_ = true;
+        return unread;
+    }
 }

@@ -16,9 +16,16 @@ public:
     // (no shell32, no CommandLineToArgvW, or its failure), a command line that holds /quiet or
     // -quiet as a word is a usage error of the quiet mode, without a log, and any other one
     // asks for the window.
+    // Where memory runs out on the way, nothing is read: OutOfMemory() says so.
     static CommandLine OfThisProcess();
+    // A command line that CommandLineToArgvW could not split, read as above (program name
+    // included): a test's way to the rule, which no real failure reaches on demand.
+    static CommandLine Unsplit(const wchar_t* commandLine);
 
     bool Quiet() const { return quiet_; }
+    // Memory ran out while the command line was read: whether it asked for the quiet mode is
+    // told by the unsplit rule above, and nothing else of it is known.
+    bool OutOfMemory() const { return outOfMemory_; }
     // Only meaningful in the quiet mode.
     bool UsageError() const { return usageError_; }
     // The first argument that made the usage error: unknown, repeated, or an option whose
@@ -38,6 +45,7 @@ private:
     void Parse(const std::vector<std::wstring>& arguments);
 
     bool quiet_ = false;
+    bool outOfMemory_ = false;
     bool usageError_ = false;
     std::wstring problem_;
     std::wstring fromPath_;

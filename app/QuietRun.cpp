@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 
 #include "app/CommandLine.h"
 #include "app/RunLog.h"
@@ -72,11 +73,6 @@ bool FromIsLog(const CommandLine& commandLine)
            IsSameFile(commandLine.FromPath(), commandLine.LogPath());
 }
 
-bool FromIsTemporaryFile(const CommandLine& commandLine)
-{
-    return IsTransferTemporaryFile(commandLine.FromPath());
-}
-
 RunRecord Transfer(const CommandLine& commandLine, DWORD exportTimeLimitMs)
 {
     SingleInstance instance;
@@ -119,9 +115,15 @@ RunRecord Transfer(const CommandLine& commandLine, DWORD exportTimeLimitMs)
                          ? std::make_unique<Transform>(commandLine.FromPath(), IME_TYPE_KESTRIX)
                          : std::make_unique<Transform>(IME_TYPE_SOGOU, IME_TYPE_KESTRIX, exportRun);
     const Ending end = ending(job->Run());
-    RunRecord record = Record(end.code, Filled(end.sentence, SourceName(commandLine)));
+    RunRecord record;
+    record.exitCode = static_cast<int>(end.code);
     record.readCount = job->ReadCount();
     record.writtenCount = job->WrittenCount();
+    try {
+        record.sentence = Filled(end.sentence, SourceName(commandLine));
+    } catch (const std::bad_alloc&) {
+        // The transfer is over, and its code says how it went: the log line tells the rest.
+    }
     return record;
 }
 
@@ -133,21 +135,48 @@ int RunQuietly(const CommandLine& commandLine, DWORD exportTimeLimitMs)
     // for a drive without its disk, and none for a program that crashes, which would also keep
     // a crashed export tool (it inherits the mode) from ending until someone closed its box.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
-    // The usage errors first: for each, nothing is done, and the first found is reported.
-    const bool fromIsLog = FromIsLog(commandLine);
+    // Nothing of it could be read, not even /log.
+    if (commandLine.OutOfMemory()) return static_cast<int>(QuietExitCode::OutOfMemory);
+    // Memory may run out anywhere, not only in the transfer (which tells its own cause): a
+    // std::bad_alloc that reached the runtime would end the run in its box, which waits for a
+    // click where nobody may be there.
     RunRecord record;
-    if (commandLine.UsageError()) {
-        record = Record(QuietExitCode::UsageError, Filled(LogUsageError, commandLine.Problem()));
-    } else if (fromIsLog) {
-        record = Record(QuietExitCode::UsageError, L"");  // said nowhere: the log is the file
-    } else if (FromIsTemporaryFile(commandLine)) {
-        record = Record(QuietExitCode::UsageError,
-                        Filled(LogFromIsTemporaryFile, FullPath(commandLine.FromPath())));
-    } else {
-        record = Transfer(commandLine, exportTimeLimitMs);
+    bool logged = false;
+    try {
+        // The usage errors first: for each, nothing is done, and the first found is reported.
+        const bool fromIsLog = FromIsLog(commandLine);
+        // A run would empty or delete a log that is one of its temporary files, or read its
+        // own log as an export.
+        const bool logIsTemporaryFile = IsTransferTemporaryFile(commandLine.LogPath());
+        // A log that cannot be written changes nothing of the run. One that is the user's
+        // file, or the run's own, gets no line, whatever else went wrong.
+        logged = !commandLine.LogPath().empty() && !fromIsLog && !logIsTemporaryFile;
+        if (commandLine.UsageError()) {
+            record =
+                Record(QuietExitCode::UsageError, Filled(LogUsageError, commandLine.Problem()));
+        } else if (fromIsLog || logIsTemporaryFile) {
+            record = Record(QuietExitCode::UsageError, L"");  // said nowhere: the log is the file
+        } else if (IsTransferTemporaryFile(commandLine.FromPath())) {
+            record = Record(QuietExitCode::UsageError,
+                            Filled(LogFromIsTemporaryFile, FullPath(commandLine.FromPath())));
+        } else {
+            record = Transfer(commandLine, exportTimeLimitMs);
+        }
+    } catch (const std::bad_alloc&) {
+        // What was held is freed by now; the sentence may still not fit.
+        record = RunRecord();
+        record.exitCode = static_cast<int>(QuietExitCode::OutOfMemory);
+        try {
+            record.sentence = LogOutOfMemory;
+        } catch (const std::bad_alloc&) {
+        }
     }
-    // A log that cannot be written changes nothing of the run. One that is the user's file
-    // gets no line, whatever else went wrong.
-    if (!commandLine.LogPath().empty() && !fromIsLog) RunLog(commandLine.LogPath()).Append(record);
+    if (logged) {
+        try {
+            RunLog(commandLine.LogPath()).Append(record);
+        } catch (const std::bad_alloc&) {
+            // No line, and the run's code stands, as for any log that cannot be written.
+        }
+    }
     return record.exitCode;
 }

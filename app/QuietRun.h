@@ -15,7 +15,10 @@ enum class QuietExitCode : int {
     NoneTaken = 5,
     ImportFileFailed = 6,
     ImportRefused = 7,
-    UsageError = 87,  // ERROR_INVALID_PARAMETER
+    // Memory ran out outside the transfer: reading the command line, finding the IMEs, or
+    // telling the outcome. Inside the transfer it is the cause of the side it ran out on.
+    OutOfMemory = 14,  // ERROR_OUTOFMEMORY
+    UsageError = 87,   // ERROR_INVALID_PARAMETER
 };
 
 // How long the quiet mode lets Sogou's export tool run before it is ended. An export takes

@@ -52,16 +52,23 @@ TransferOutcome Transform::Run()
 TransferOutcome Transform::Transfer(TransferOutcome& failure)
 {
     failure = TransferOutcome::NoEntry;
-    sourceFile = sourceFilePath.empty()
-                     ? CreateDictionaryFile(source, DictionaryFileMode::Read, &exportRun)
-                     : OpenSogouTextFile(sourceFilePath.c_str());
+    bool exportTimedOut = false;
+    if (!sourceFilePath.empty()) {
+        sourceFile = OpenSogouTextFile(sourceFilePath.c_str());
+    } else if (source == IME_TYPE_SOGOU) {
+        SogouExport exported = ExportSogouDictionary(exportRun);
+        sourceFile = std::move(exported.file);
+        exportTimedOut = exported.timedOut;
+    } else {
+        sourceFile = CreateDictionaryFile(source, DictionaryFileMode::Read);
+    }
     failure = TransferOutcome::ImportFileFailed;
     destinationFile = CreateDictionaryFile(destination, DictionaryFileMode::Write);
     // Without an import file nothing could come of any source: that is the cause to report,
     // also where a temporary directory too long for both files failed the export as well.
     if (!destinationFile) return TransferOutcome::ImportFileFailed;
     if (!sourceFile) {
-        return exportRun.timedOut ? TransferOutcome::ExportTimedOut : TransferOutcome::NoEntry;
+        return exportTimedOut ? TransferOutcome::ExportTimedOut : TransferOutcome::NoEntry;
     }
 
     DictionaryEntry entry;
@@ -78,6 +85,8 @@ TransferOutcome Transform::Transfer(TransferOutcome& failure)
     // file, also where the file failed before it took one line.
     if (!destinationFile->Flush()) return TransferOutcome::ImportFileFailed;
     if (writtenCount != 0) {
+        // The file is whole: memory that runs out from here on runs out in the import.
+        failure = TransferOutcome::ImportRefused;
         return destinationFile->Import() ? TransferOutcome::Transferred
                                          : TransferOutcome::ImportRefused;
     }

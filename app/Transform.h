@@ -49,7 +49,7 @@ private:
     IME_TYPE source;
     IME_TYPE destination;
     std::wstring sourceFilePath;  // empty: the source IME's own export
-    ExportToolRun exportRun;      // outlives the source file's opening
+    ExportToolRun exportRun;
     std::unique_ptr<DictionaryFileBase> sourceFile;
     std::unique_ptr<DictionaryFileBase> destinationFile;
     std::uint32_t readCount = 0;

@@ -10,10 +10,17 @@
 
 // Kestrix and Sogou have a dictionary file; every other type gives none, without touching
 // the disk. Also none when the file could not be opened (for Sogou in Read mode: when the
-// export failed); its temporary file is then already deleted. Sogou's export tool is run as
-// exportRun says, which learns how the run ended; without one, it is shown and waited for.
-std::unique_ptr<DictionaryFileBase> CreateDictionaryFile(IME_TYPE type, DictionaryFileMode mode,
-                                                         ExportToolRun* exportRun = nullptr);
+// export failed); its temporary file is then already deleted. Sogou's export tool is shown
+// and waited for.
+std::unique_ptr<DictionaryFileBase> CreateDictionaryFile(IME_TYPE type, DictionaryFileMode mode);
+
+// The Sogou user dictionary, opened for reading after its export tool ran as run says, and
+// whether the tool was ended at its limit. No file when the export failed, as above.
+struct SogouExport {
+    std::unique_ptr<DictionaryFileBase> file;
+    bool timedOut = false;
+};
+SogouExport ExportSogouDictionary(const ExportToolRun& run);
 
 // The Sogou user dictionary from a text file of the export tool's line format that the user
 // gives: exported with Sogou's dictionary manager, or a converter's "Sogou pinyin text", in

@@ -3,44 +3,42 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <utility>
 
+#include "ime/RegistryText.h"
+#include "win/ProcessTree.h"
 #include "win/UniqueHandles.h"
 
 namespace {
 
 constexpr wchar_t SogouKey[] = L"SOFTWARE\\sogouinput";
-constexpr DWORD ValueCapacity = 260;  // units
-// An ended process is gone at once; a wait that takes longer is given up, not kept for ever.
+// Ended processes are gone at once; a wait that takes longer is given up, not kept for ever.
 constexpr DWORD TerminatedToolWaitMs = 10000;
 constexpr wchar_t ReplacementCharacter = 0xFFFD;
 
-// Reads a string value of at most ValueCapacity units, terminator included. Registry data
-// need not be terminated and may be of any type: neither may make us read past the buffer.
-// A REG_EXPAND_SZ value (an installer's way to store "%ProgramFiles(x86)%\SogouInput") is
-// expanded, and what it expands to must fit the same capacity: used as it is stored, it
-// would be a relative path that Windows searches for, beside Lexiferry first.
+// A string value that fits RegistryTextCapacity units with its terminator; of another type, it
+// is no path. A REG_EXPAND_SZ value (an installer's way to store
+// "%ProgramFiles(x86)%\SogouInput") is expanded, and what it expands to must fit the same
+// capacity: used as it is stored, it would be a relative path that Windows searches for,
+// beside Lexiferry first.
 bool ReadStringValue(HKEY key, const wchar_t* name, std::wstring& value)
 {
-    wchar_t buffer[ValueCapacity] = {};
+    std::wstring stored;
     DWORD type = REG_NONE;
-    DWORD size = sizeof(buffer);
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
-        ERROR_SUCCESS) {
+    if (!ReadRegistryText(key, nullptr, name, stored, &type) ||
+        (type != REG_SZ && type != REG_EXPAND_SZ) || stored.size() >= RegistryTextCapacity) {
         return false;
     }
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
-    const std::size_t units = wcsnlen(buffer, size / sizeof(wchar_t));
-    if (units >= ValueCapacity) return false;  // no room left for the terminator
     if (type == REG_SZ) {
-        value.assign(buffer, units);
+        value = std::move(stored);
         return true;
     }
-    buffer[units] = L'\0';
-    wchar_t expanded[ValueCapacity] = {};
+    wchar_t expanded[RegistryTextCapacity] = {};
     // The count includes the terminator; a count above the capacity is the size it needs.
-    const DWORD expandedUnits = ExpandEnvironmentStringsW(buffer, expanded, ValueCapacity);
-    if (expandedUnits == 0 || expandedUnits > ValueCapacity) return false;
-    value.assign(expanded, wcsnlen(expanded, ValueCapacity));
+    const DWORD expandedUnits =
+        ExpandEnvironmentStringsW(stored.c_str(), expanded, RegistryTextCapacity);
+    if (expandedUnits == 0 || expandedUnits > RegistryTextCapacity) return false;
+    value.assign(expanded, wcsnlen(expanded, RegistryTextCapacity));
     return true;
 }
 
@@ -114,13 +112,13 @@ bool EndedByException(DWORD exitCode)
 
 }  // namespace
 
-DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode fileMode, ExportToolRun* run)
+DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode fileMode, const ExportToolRun& run)
     : DictionaryFileSogou(fileMode, SogouTempFileName, run)
 {
 }
 
 DictionaryFileSogou::DictionaryFileSogou(DictionaryFileMode fileMode, const wchar_t* temporaryName,
-                                         ExportToolRun* run)
+                                         const ExportToolRun& run)
     : DictionaryFileBase(fileMode), exportRun(run)
 {
     if (temporaryName != nullptr) ComposePath(temporaryName);
@@ -147,6 +145,7 @@ bool ComposeExportCommandLine(const wchar_t* exportPath, std::wstring& toolPath,
 
 bool DictionaryFileSogou::Export(const wchar_t* path)
 {
+    exportTimedOut = false;
     std::wstring toolPath;
     std::wstring commandLine;
     if (!ComposeExportCommandLine(path, toolPath, commandLine)) return false;
@@ -158,8 +157,7 @@ bool DictionaryFileSogou::Export(const wchar_t* path)
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     DWORD creationFlags = 0;
-    const bool hidden = exportRun != nullptr && exportRun->hidden;
-    if (hidden) {
+    if (exportRun.hidden) {
         // A command-line program started by a windowed one gets a console window of its own,
         // in front of whatever the user is doing; and a window of the tool's own would wait
         // for a click in a session where nobody may be there.
@@ -167,7 +165,6 @@ bool DictionaryFileSogou::Export(const wchar_t* path)
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_HIDE;
     }
-    PROCESS_INFORMATION process = {};
     // The tool by its full path: with no application name Windows would search for the
     // command line's first token (beside Lexiferry first, then in the current directory), and
     // would run whatever it found there under Sogou's name. It starts in its own folder, not
@@ -175,27 +172,26 @@ bool DictionaryFileSogou::Export(const wchar_t* path)
     // and ours is the Downloads folder when Explorer starts Lexiferry from there. The tool is
     // given only full paths, so it needs no other.
     const std::wstring toolDirectory = toolPath.substr(0, toolPath.find_last_of(L'\\'));
-    if (!CreateProcessW(toolPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        creationFlags, nullptr, toolDirectory.c_str(), &startup, &process)) {
+    ProcessTree tool;
+    if (!tool.Start(toolPath, commandLine, creationFlags, toolDirectory.c_str(), startup)) {
         return false;
     }
-    win::unique_handle processHandle(process.hProcess);
-    win::unique_handle threadHandle(process.hThread);
-    const DWORD timeLimitMs = exportRun != nullptr ? exportRun->timeLimitMs : INFINITE;
-    const DWORD waited = WaitForSingleObject(processHandle.get(), timeLimitMs);
+    const DWORD waited = WaitForSingleObject(tool.Process(), exportRun.timeLimitMs);
     if (waited == WAIT_TIMEOUT) {
-        // Its export may stop anywhere: none of it is read. Waited for once ended, so that it
-        // no longer holds the file when the file is deleted.
-        TerminateProcess(processHandle.get(), WAIT_TIMEOUT);
-        WaitForSingleObject(processHandle.get(), TerminatedToolWaitMs);
-        if (exportRun != nullptr) exportRun->timedOut = true;
+        // Its export may stop anywhere: none of it is read. Ended with whatever it started (a
+        // helper, an updater), and waited for, so that nothing holds the file when it is
+        // deleted: a file left behind would fail every later run at once.
+        tool.End(WAIT_TIMEOUT, TerminatedToolWaitMs);
+        exportTimedOut = true;
         return false;
     }
+    // What the tool started and left behind may still hold the export open, or write to it.
+    tool.End(ERROR_SUCCESS, TerminatedToolWaitMs);
     if (waited != WAIT_OBJECT_0) return false;
     // A tool that crashed may have stopped in the middle of an entry: a cut word must not
     // reach the user's dictionary.
     DWORD exitCode = 0;
-    if (!GetExitCodeProcess(processHandle.get(), &exitCode) || EndedByException(exitCode)) {
+    if (!GetExitCodeProcess(tool.Process(), &exitCode) || EndedByException(exitCode)) {
         return false;
     }
     // A code of its own says the tool stopped by its choice or was ended from outside

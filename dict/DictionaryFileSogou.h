@@ -9,15 +9,18 @@
 
 class DictionaryFileSogou : public DictionaryFileBase {
 public:
-    // The tool started and waited for as run says, which learns how that ended; run must
-    // outlive the file's Open. Without one, the tool is shown and waited for until it ends.
-    explicit DictionaryFileSogou(DictionaryFileMode fileMode, ExportToolRun* run = nullptr);
+    // The tool started and waited for as run says: by default shown, and waited for until it
+    // ends.
+    explicit DictionaryFileSogou(DictionaryFileMode fileMode, const ExportToolRun& run = {});
 
     // Runs the export tool, in its own folder, into path and waits for it to end. False when
     // the tool can't be started, ended by a crash, or ended at its time limit. Any exit code
     // of its own is accepted, but after one other than 0 a last line without a line end is
-    // not read.
+    // not read. Whatever the tool started and left running is ended before this returns, so
+    // that nothing holds or writes the export while it is read or deleted.
     bool Export(const wchar_t* path) override;
+    // Whether the last Export ended the tool at its time limit.
+    bool ExportTimedOut() const { return exportTimedOut; }
     bool Import() override { return true; }
     bool WriteEntry(const DictionaryEntry&) override { return true; }
     ParseLineResult ParseLine(const std::wstring& line, std::wstring& pinyin, std::wstring& word,
@@ -26,10 +29,11 @@ public:
 protected:
     // With a temporary file of that name, which the base deletes; with none, no path at all.
     DictionaryFileSogou(DictionaryFileMode fileMode, const wchar_t* temporaryName,
-                        ExportToolRun* run);
+                        const ExportToolRun& run);
 
 private:
-    ExportToolRun* exportRun;  // not owned; none: the window's way
+    ExportToolRun exportRun;
+    bool exportTimedOut = false;
 };
 
 // The export tool's full path and its command line for exportPath, from the installation

@@ -50,7 +50,7 @@ std::size_t WholeLinesBytes(const unsigned char* head, std::size_t count)
 }  // namespace
 
 DictionaryFileSogouText::DictionaryFileSogouText()
-    : DictionaryFileSogou(DictionaryFileMode::Read, nullptr, nullptr)
+    : DictionaryFileSogou(DictionaryFileMode::Read, nullptr, ExportToolRun{})
 {
     // Converters on Linux and macOS end the lines in LF alone.
     EndLinesAtLineFeed(true);
@@ -104,12 +104,14 @@ bool DictionaryFileSogouText::DecodeText()
     // UTF-16LE (the lines' apostrophes, spaces and line ends are ASCII, which UTF-16LE writes
     // with a NUL byte, UTF-8 and GBK never).
     if (ContentStartsWithMark() || ContentHoldsNulByte()) {
-        return Settled(DecodeExportedContent(MB_ERR_INVALID_CHARS));
+        return KeepDecodedOrDiscard(DecodeExportedContent(MB_ERR_INVALID_CHARS));
     }
     // Else valid UTF-8 or valid code page 936 (GBK), and short files can be both at once:
     // "'mo'mo 默默" in GBK is the UTF-8 "'mo'mo ĬĬ". The user's words are Chinese, so the
     // encoding whose text holds Chinese characters is meant, UTF-8 where both do; where
-    // neither does, UTF-8 as well. A file in neither encoding gives no entry.
+    // neither does, UTF-8 as well. A file in neither encoding gives no entry. Content that an
+    // encoding has proved invalid once is not decoded in it again: a decoding of a large file
+    // costs as much as reading it.
     const struct {
         UINT codePage;
         TextTest accepts;
@@ -119,15 +121,21 @@ bool DictionaryFileSogouText::DecodeText()
         {CP_UTF8, nullptr},
         {GbkCodePage, nullptr},
     };
+    bool invalidIn[2] = {false, false};  // UTF-8, GBK
     for (const auto& choice : choices) {
+        bool& invalid = invalidIn[choice.codePage == CP_UTF8 ? 0 : 1];
+        if (invalid) continue;
         const Decoding decoding =
             DecodeContent(choice.codePage, 0, MB_ERR_INVALID_CHARS, choice.accepts);
-        if (decoding == Decoding::Decoded || decoding == Decoding::Failed) return Settled(decoding);
+        if (decoding == Decoding::Decoded || decoding == Decoding::Failed) {
+            return KeepDecodedOrDiscard(decoding);
+        }
+        invalid = decoding == Decoding::NotInCodePage;
     }
-    return Settled(Decoding::NotInCodePage);
+    return KeepDecodedOrDiscard(Decoding::NotInCodePage);
 }
 
-bool DictionaryFileSogouText::Settled(Decoding decoding)
+bool DictionaryFileSogouText::KeepDecodedOrDiscard(Decoding decoding)
 {
     switch (decoding) {
         case Decoding::Decoded:

@@ -25,7 +25,7 @@ public:
 
 private:
     bool DecodeText();
-    // What a decoding means for the reading: true when decoded, and when it was not but the
-    // file is to give no entry; false when it could not be made.
-    bool Settled(Decoding decoding);
+    // True with the decoded text, and true with no content at all (the file gives no entry)
+    // when it decoded in no encoding; false when the decoding could not be made (no memory).
+    bool KeepDecodedOrDiscard(Decoding decoding);
 };

@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 
+#include "win/FullPath.h"
 #include "win/SameFile.h"
 
 wchar_t TempDirectory[TempDirectoryCapacity] = {};
@@ -36,8 +37,19 @@ bool IsTransferTemporaryFile(const std::wstring& path)
     // bare name would be looked for in the current directory.
     wchar_t directory[TempDirectoryCapacity] = {};
     if (path.empty() || !ReadTempDirectory(directory)) return false;
+    std::wstring full = path;
+    FullPathOf(path, full);
+    const std::size_t nameStart = full.find_last_of(L"\\/") + 1;
+    // A path that names no file yet (a log that the run would create) is compared by its
+    // folder, as a file, and its name.
+    const bool missing = GetFileAttributesW(full.c_str()) == INVALID_FILE_ATTRIBUTES;
     for (const wchar_t* name : {SogouTempFileName, KestrixTempFileName}) {
         if (IsSameFile(path, std::wstring(directory) + name)) return true;
+        if (missing &&
+            CompareStringOrdinal(full.c_str() + nameStart, -1, name, -1, TRUE) == CSTR_EQUAL &&
+            IsSameFile(full.substr(0, nameStart), directory)) {
+            return true;
+        }
     }
     return false;
 }

@@ -19,7 +19,8 @@ extern wchar_t TempDirectory[TempDirectoryCapacity];
 bool RefreshTempDirectory();
 
 // Whether path names one of the two files above, compared as files (another spelling, a
-// relative path or a short name is seen through): a file a transfer writes and deletes can't
-// be its source. False without a temporary directory, where no such file can be made. Reads
-// the directory for itself, leaving TempDirectory to the transfer that may be using it.
+// relative path or a short name is seen through), and where it names no file yet, by its
+// folder and name: a file a transfer writes and deletes can't be its source, nor the log. False
+// without a temporary directory, where no such file can be made. Reads the directory for itself,
+// leaving TempDirectory to the transfer that may be using it.
 bool IsTransferTemporaryFile(const std::wstring& path);

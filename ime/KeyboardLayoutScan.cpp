@@ -13,7 +13,6 @@ namespace {
 
 constexpr const wchar_t* KeyboardLayoutsKey =
     L"SYSTEM\\CURRENTCONTROLSET\\CONTROL\\KEYBOARD LAYOUTS";
-constexpr DWORD NameCapacity = 260;  // characters
 
 }  // namespace
 
@@ -34,18 +33,12 @@ bool CollectLayoutTexts()
                       layouts.put()) != ERROR_SUCCESS) {
         return false;
     }
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[NameCapacity] = {};
-        DWORD nameLength = NameCapacity;
-        if (RegEnumKeyExW(layouts.get(), index, name, &nameLength, nullptr, nullptr, nullptr,
-                          nullptr) != ERROR_SUCCESS) {
-            break;  // the end of the list, or a name that does not fit: keep what was read
-        }
-        if (!IsChineseImeLayoutKey(name)) continue;
+    ForEachSubKeyName(layouts.get(), [&](const std::wstring& name) {
+        if (!IsChineseImeLayoutKey(name.c_str())) return;
         std::wstring text;
-        if (ReadRegistryText(layouts.get(), name, L"Layout Text", text)) {
+        if (ReadRegistryText(layouts.get(), name.c_str(), L"Layout Text", text)) {
             LayoutTexts.push_back(std::move(text));
         }
-    }
+    });
     return true;
 }

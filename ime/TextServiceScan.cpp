@@ -12,23 +12,6 @@ namespace {
 constexpr const wchar_t* TextServicesKey = L"SOFTWARE\\Microsoft\\CTF\\TIP";
 // The profiles for language 0804, Simplified Chinese, relative to a text service's key.
 constexpr const wchar_t* ChineseProfilesKey = L"\\LanguageProfile\\0x00000804";
-constexpr DWORD NameCapacity = 260;  // characters; registry key names have at most 255
-
-// Calls visit with the name of each sub-key of key, in enumeration order. A name that does
-// not fit is skipped; the end of the list, or any other error, ends the walk.
-template <typename Visit>
-void ForEachSubKeyName(HKEY key, Visit visit)
-{
-    for (DWORD index = 0;; ++index) {
-        wchar_t name[NameCapacity] = {};
-        DWORD length = NameCapacity;
-        const LSTATUS status =
-            RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_MORE_DATA) continue;
-        if (status != ERROR_SUCCESS) return;
-        visit(std::wstring(name, length < NameCapacity ? length : NameCapacity - 1));
-    }
-}
 
 }  // namespace
 

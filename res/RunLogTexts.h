@@ -32,3 +32,6 @@ inline constexpr const wchar_t* LogUsageError =
 inline constexpr const wchar_t* LogFromIsTemporaryFile =
     L"Nothing was done: the /from file %s is one of the temporary files that a run writes and "
     L"deletes.";
+inline constexpr const wchar_t* LogOutOfMemory =
+    L"Memory ran out before the transfer could start or its outcome be told, so nothing more "
+    L"was done.";

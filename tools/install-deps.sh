@@ -11,7 +11,8 @@
 # Where the 32-bit Wine cannot be installed, apt's reason is left in the note below for
 # tools/widths.sh, and the tests, the demonstration and the benchmark take the 64-bit-only
 # way; a later run that installs it (or finds it installed) removes the note.
-# LEXIFERRY_APT_PAUSE: the seconds between two tries of `apt-get update` (default 10).
+# LEXIFERRY_APT_PAUSE: the seconds between two tries of `apt-get update`, and between two
+# looks at apt's list lock while another update holds it (default 10).
 set -euo pipefail
 
 build_packages=(
@@ -30,6 +31,7 @@ else
     xvfb xdotool x11-apps imagemagick           # a virtual display, real input, screenshots
     fonts-wqy-microhei fonts-noto-cjk locales-all  # Chinese text under a zh_CN locale
     shellcheck bats zip unzip git               # the scripts' check and their own tests
+    clang                                       # the second compiler of the test command
   )
   step="what every way of running needs"
   i386_packages=(wine32:i386)                   # runs the 32-bit program that ships
@@ -39,16 +41,23 @@ wine32_note=${XDG_STATE_HOME:-$HOME/.local/state}/lexiferry/wine32-not-installed
 
 sudo=
 [ "$(id -u)" -eq 0 ] || sudo=sudo
-export DEBIAN_FRONTEND=noninteractive
+# apt and dpkg run in the C locale, whatever the machine's language: their messages are read
+# below. And without questions: sudo starts its command with an environment of its own, so
+# the setting is given on the command line, where it reaches apt and the package scripts.
+apt=(env LC_ALL=C DEBIAN_FRONTEND=noninteractive apt-get)
 # Another install running on the machine (or its automatic updates) holds dpkg's lock for a
 # while: wait for it instead of failing.
 apt_options=(-o DPkg::Lock::Timeout=600)
+# The update takes apt's list lock, which that option does not cover (apt 2.6 fails at once):
+# a new machine's automatic update at boot holds it for minutes. The update waits for it, up
+# to as long, in waits of LEXIFERRY_APT_PAUSE seconds (10 by default).
+lock_waits=60
 
 # missing PACKAGE...: those of the PACKAGES not installed, one a line.
 missing() {
   local package
   for package; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
+    LC_ALL=C dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
       || echo "$package"
   done
 }
@@ -77,7 +86,7 @@ reason() {
 i386_failed='' i386_tool='' i386_said=''
 if [ ${#missing_i386[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   status=0
-  $sudo dpkg --add-architecture i386 >"$said" 2>&1 || status=$?
+  $sudo env LC_ALL=C dpkg --add-architecture i386 >"$said" 2>&1 || status=$?
   if [ "$status" -ne 0 ]; then
     i386_failed="dpkg --add-architecture i386 failed: $(reason "$status")" i386_tool=dpkg
     i386_said=$(cat "$said")
@@ -85,11 +94,21 @@ if [ ${#missing_i386[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep 
 fi
 
 # An index that failed shows as "E: Failed to fetch URL  WHY" (a "W:" in older apt).
-for try in 1 2 3; do
+# A lock held by another update is waited for, and is no try.
+try=1
+while :; do
   status=0
-  $sudo apt-get "${apt_options[@]}" update -qq >"$said" 2>&1 || status=$?
+  $sudo "${apt[@]}" "${apt_options[@]}" update -qq >"$said" 2>&1 || status=$?
+  if [ "$status" -ne 0 ] && [ "$lock_waits" -gt 0 ] &&
+     grep -q '^E: Could not get lock /var/lib/apt/lists/lock' "$said"; then
+    lock_waits=$((lock_waits - 1))
+    sleep "${LEXIFERRY_APT_PAUSE:-10}"
+    continue
+  fi
   [ "$status" -ne 0 ] || grep -q '^[EW]: Failed to fetch ' "$said" || break
-  [ "$try" -eq 3 ] || sleep "${LEXIFERRY_APT_PAUSE:-10}"
+  [ "$try" -lt 3 ] || break
+  try=$((try + 1))
+  sleep "${LEXIFERRY_APT_PAUSE:-10}"
 done
 if [ "$status" -ne 0 ] || grep -q '^[EW]: Failed to fetch ' "$said"; then
   failed=$(awk '/^[EW]: Failed to fetch / {
@@ -104,7 +123,7 @@ fi
 # it is kept whole: -qq would drop the list of unmet dependencies, apt's reason for a refusal.
 install() {
   status=0
-  $sudo apt-get "${apt_options[@]}" install -y -q --no-install-recommends "$@" >"$said" 2>&1 \
+  $sudo "${apt[@]}" "${apt_options[@]}" install -y -q --no-install-recommends "$@" >"$said" 2>&1 \
     || status=$?
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks the scripts (tools/check-scripts.sh), then builds Lexiferry in both widths and runs
-# the tests under Wine, on a private virtual display:
+# Checks the scripts (tools/check-scripts.sh), then builds Lexiferry in both widths, compiles
+# the program's code once more with clang (tools/check-second-compiler.sh), and runs the tests
+# under Wine, on a private virtual display:
 # every test on the 32-bit program that ships, then the transfer, the registry views, the
 # window's sync and the DLL search on the 64-bit one, in the same 64-bit prefix; last, that
 # two Release builds of the 32-bit program are the same bytes.
@@ -20,6 +21,9 @@ x64_tests='^(TransformEndToEnd|Sync|SgToolStandin|KestrixImeStandin)\.|^FaultMat
 echo "== The scripts: shellcheck and their own tests"
 "$LEXIFERRY_ROOT/tools/check-scripts.sh"
 "$LEXIFERRY_ROOT/tools/build.sh" "$build"
+status=0
+echo "== The program's code, compiled by a second compiler: clang, 32-bit MinGW-w64, -Wpedantic"
+"$LEXIFERRY_ROOT/tools/check-second-compiler.sh" "$build" || status=$?
 
 # shellcheck source=display.sh
 source "$LEXIFERRY_ROOT/tools/display.sh"
@@ -63,7 +67,6 @@ skip_reason() {
     inside && /: Skipped$/ { reason = 1 }' "$1/Testing/Temporary/LastTest.log"
 }
 
-status=0
 if [ "$LEXIFERRY_RUNS_32BIT" = yes ]; then
   echo "== The 32-bit program: every test"
   run_tests "$build" "$build64" || status=$?

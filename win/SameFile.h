@@ -1,4 +1,4 @@
-// Whether two paths name one file: compared as files (the volume and the file's index on it),
+// Whether two paths name one file: compared as files (the volume and the file's id on it),
 // so that another spelling, a relative path, a short name, a hard link or a second share name
 // of the same folder is seen through.
 #pragma once

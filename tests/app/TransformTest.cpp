@@ -105,8 +105,8 @@ void operator delete[](void* block, const std::nothrow_t&) noexcept
 // Names the outcome in a failure message.
 void PrintTo(TransferOutcome outcome, std::ostream* out)
 {
-    static const char* const names[] = {"Transferred", "NoEntry", "NoneTaken", "ImportFileFailed",
-                                        "ImportRefused"};
+    static const char* const names[] = {"Transferred", "NoEntry",          "ExportTimedOut",
+                                        "NoneTaken",   "ImportFileFailed", "ImportRefused"};
     *out << names[static_cast<int>(outcome)];
 }
 
@@ -342,10 +342,10 @@ TEST_F(TransformEndToEnd, UnderTheUtf8AnsiCodePageEveryCharacterArrivesInUtf8)
     EXPECT_TRUE(result.leftInTemp.empty());
 }
 
-// The user's file read with little memory to spare: a file without line ends is held once
-// (and decoded once), never as a line, a word and an import line besides; and where memory
-// runs out all the same, the transfer ends with the side it ran out on, not in the runtime's
-// box, and nothing is imported.
+// The user's file read with little memory to spare: a file whose first line is most of it is
+// held once (and decoded once), never as a line, a word and an import line besides; and where
+// memory runs out all the same, the transfer ends with the side it ran out on, not in the
+// runtime's box, and nothing read so far is imported.
 TEST_F(TransformEndToEnd, MemoryThatRunsOutEndsTheTransferWithItsCause)
 {
     testsupport::KestrixImeInstall kestrix;
@@ -369,12 +369,13 @@ TEST_F(TransformEndToEnd, MemoryThatRunsOutEndsTheTransferWithItsCause)
         std::uint32_t readCount;
     } rows[] = {
         // The file takes seven eighths of the budget: it fits once, and it is more than twice
-        // what could be copied three times.
-        {"UTF-16LE, no line end", utf16Mark + utf16(L"'a "), zhong16, budget / 8 * 7 / 2, "",
-         budget, false, TransferOutcome::NoEntry, 0},
+        // what could be copied three times. Its long line is one malformed line, never copied,
+        // and the entry after it is read and imported: a copy of the line would have run out.
+        {"UTF-16LE, a long line", utf16Mark + utf16(L"'a "), zhong16, budget / 8 * 7 / 2,
+         utf16(L"\r\n'ni'hao \x4F60\x597D"), budget, false, TransferOutcome::Transferred, 1},
         // Held once and decoded once (two bytes of three), as a whole line could not be.
-        {"UTF-8, no line end", "'a ", zhong8, budget / 2 / 3, "", budget, false,
-         TransferOutcome::NoEntry, 0},
+        {"UTF-8, a long line", "'a ", zhong8, budget / 2 / 3,
+         "\r\n'ni'hao \xE4\xBD\xA0\xE5\xA5\xBD", budget, false, TransferOutcome::Transferred, 1},
         {"UTF-8 too large to be decoded", "'a ", zhong8, budget / 10 * 7 / 3, "", budget, false,
          TransferOutcome::NoEntry, 0},
         // No room for the first line, after the file and the import file were made.
@@ -405,11 +406,38 @@ TEST_F(TransformEndToEnd, MemoryThatRunsOutEndsTheTransferWithItsCause)
         testing::internal::GetCapturedStdout();
         EXPECT_EQ(row.outcome, outcome);
         EXPECT_EQ(row.readCount, job->ReadCount());
-        EXPECT_EQ(0, job->WrittenCount());
+        EXPECT_EQ(outcome == TransferOutcome::Transferred ? 1 : 0, job->WrittenCount());
         job.reset();
         EXPECT_FALSE(FileExists(temp->Directory() + L"kestrix.tmp"));
     }
-    EXPECT_TRUE(kestrix.ReceivedPaths().empty());
+    // Only the two entries after a long line.
+    EXPECT_EQ(2u, kestrix.ReceivedPaths().size());
+
+    // Room for the whole import file, not for what the import itself holds (the list of the
+    // keyboard layouts that it looks for Kestrix in): the least memory in which the file is
+    // made whole runs out in the import, which is the import's failure, not the file's.
+    ASSERT_TRUE(testsupport::WriteFileBytes(path, "'ni'hao \xE4\xBD\xA0\xE5\xA5\xBD"));
+    const auto outcomeWith = [&](std::size_t bytes) {
+        Transform job(path, IME_TYPE_KESTRIX);
+        testing::internal::CaptureStdout();
+        TransferOutcome outcome = TransferOutcome::Transferred;
+        {
+            const AllocationBudget held(bytes);
+            outcome = job.Run();
+        }
+        testing::internal::GetCapturedStdout();
+        return outcome;
+    };
+    std::size_t tooLittle = 32u << 10;  // the file's block does not fit
+    std::size_t enough = 4u << 20;
+    ASSERT_EQ(TransferOutcome::ImportFileFailed, outcomeWith(tooLittle));
+    ASSERT_EQ(TransferOutcome::Transferred, outcomeWith(enough));
+    while (enough - tooLittle > 1) {
+        const std::size_t middle = tooLittle + (enough - tooLittle) / 2;
+        (outcomeWith(middle) == TransferOutcome::ImportFileFailed ? tooLittle : enough) = middle;
+    }
+    EXPECT_EQ(TransferOutcome::ImportRefused, outcomeWith(enough))
+        << "with " << enough << " bytes, the least in which the import file is made";
     DeleteFileW(path.c_str());
 }
 

@@ -698,7 +698,6 @@ TEST_F(FaultMatrix, DllsPlantedBesideTheProgramAreNeverLoaded)
 
 TEST_F(FaultMatrix, WindowClosedDuringASlowExportEndsAtOnceAndLeavesNothingToTheNextRun)
 {
-    scene.Sogou().SetExportLines({L"'jiu'de 旧的"});
     scene.Sogou().SetBehaviour({.delayMs = 1500});
     {
         gui::Program program;
@@ -717,13 +716,21 @@ TEST_F(FaultMatrix, WindowClosedDuringASlowExportEndsAtOnceAndLeavesNothingToThe
         ASSERT_TRUE(program.WaitForExit(5000, exitCode));
         EXPECT_EQ(0u, exitCode);
         EXPECT_LT(GetTickCount64() - start, 1000u) << "closing waited for the export";
-        // The abandoned tool still finishes its export after the program has gone.
-        const std::wstring leftover = scene.Temp().Directory() + L"sogou.tmp";
-        for (int i = 0; i < 50 && testsupport::ReadFileBytes(leftover).empty(); ++i) Sleep(100);
-        ASSERT_FALSE(testsupport::ReadFileBytes(leftover).empty());
+        // The tool, abandoned in the middle of its export, ends with the program: nothing of
+        // the transfer runs on unseen.
+        const std::string toolId = scene.Sogou().RecordedAtStart("processId");
+        ASSERT_FALSE(toolId.empty());
+        const win::unique_handle tool(
+            OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(std::stoul(toolId))));
+        EXPECT_TRUE(!tool || WaitForSingleObject(tool.get(), 5000) == WAIT_OBJECT_0)
+            << "the export tool outlived the program";
     }
 
-    // The next run's export fails to write anything: what the last run left is not its own.
+    // An export that an earlier run left (one that was ended from outside, or whose tool
+    // outlived it), and the next run's export fails to write anything: what the last run
+    // left is not its own.
+    ASSERT_TRUE(testsupport::WriteFileBytes(scene.Temp().Directory() + L"sogou.tmp",
+                                            testsupport::Utf16Export({L"'jiu'de 旧的"})));
     scene.Sogou().SetBehaviour({.write = false});
     const RunResult result = scene.Run();
     ExpectFailed(result);
@@ -809,19 +816,29 @@ TEST_F(FaultMatrix, QuietRunFindsASogouThatIsOnlyATextService)
 
 TEST_F(FaultMatrix, QuietRunEndsAConsoleExportToolThatNeverEnds)
 {
-    // A command-line tool, as Sogou's is, that writes its export and then waits for ever. The
-    // program built for this row gives it 3 seconds, where the one that ships gives minutes.
+    // A command-line tool, as Sogou's is, that writes its export and then waits for ever, and
+    // leaves a child behind that holds the export open and never ends either (a helper, an
+    // updater). The program built for this row gives the tool 3 seconds, where the one that
+    // ships gives minutes.
     scene.Sogou().UseConsoleTool();
-    scene.Sogou().SetBehaviour({.hang = true});
-    // The tool's process, caught while it runs: whoever ends it decides its exit code.
+    scene.Sogou().SetBehaviour({.hang = true, .child = true});
+    // The tool's process and its child's, caught while they run: whoever ends them decides
+    // their exit codes.
     std::atomic<bool> stop = false;
     win::unique_handle tool;
+    win::unique_handle child;
+    const auto caught = [&](const char* name, win::unique_handle& process) {
+        const std::string id = scene.Sogou().RecordedAtStart(name);
+        if (!process && !id.empty() && id != "0") {
+            process.reset(
+                OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE,
+                            FALSE, static_cast<DWORD>(std::stoul(id))));
+        }
+    };
     std::thread watch([&] {
-        for (; !stop && !tool; Sleep(20)) {
-            const std::string id = scene.Sogou().RecordedAtStart("processId");
-            if (id.empty()) continue;
-            tool.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                                   static_cast<DWORD>(std::stoul(id))));
+        for (; !stop && !(tool && child); Sleep(20)) {
+            caught("processId", tool);
+            caught("childProcessId", child);
         }
     });
     const ULONGLONG start = GetTickCount64();
@@ -831,6 +848,13 @@ TEST_F(FaultMatrix, QuietRunEndsAConsoleExportToolThatNeverEnds)
     const ULONGLONG took = GetTickCount64() - start;
     stop = true;
     watch.join();
+    const auto ended = [](const win::unique_handle& process) {
+        DWORD exitCode = STILL_ACTIVE;
+        return GetExitCodeProcess(process.get(), &exitCode) && exitCode != STILL_ACTIVE &&
+               exitCode != 99;  // 99: only the test's clean-up ended it
+    };
+    const bool childEnded = child && ended(child);
+    if (child && !childEnded) TerminateProcess(child.get(), 99);  // not left to the next row
 
     // What it wrote before it was ended is not read: it had not finished.
     ExpectQuiet(result, 4, L"");
@@ -839,10 +863,11 @@ TEST_F(FaultMatrix, QuietRunEndsAConsoleExportToolThatNeverEnds)
     EXPECT_EQ("0", scene.Sogou().RecordedAtStart("consoleWindow")) << "a console window opened";
     EXPECT_EQ("1", scene.Sogou().RecordedAtStart("startedHidden"));
     ASSERT_TRUE(tool) << "the tool's process was not caught";
-    DWORD toolExitCode = STILL_ACTIVE;
-    EXPECT_TRUE(GetExitCodeProcess(tool.get(), &toolExitCode));
-    EXPECT_NE(STILL_ACTIVE, toolExitCode);
-    EXPECT_NE(99u, toolExitCode) << "left running: only the test's clean-up ended it";
+    EXPECT_TRUE(ended(tool)) << "left running";
+    // Its child too, so that the export it held is deleted (ExpectQuiet above): a file left
+    // there would fail every later run at once.
+    ASSERT_TRUE(child) << "the child's process was not caught";
+    EXPECT_TRUE(childEnded) << "the tool's child was left running";
     const std::vector<std::string> fields = LoggedFields(result);
     ASSERT_EQ(8u, fields.size());
     EXPECT_EQ("4", fields[4]);
@@ -962,6 +987,9 @@ TEST_F(FaultMatrix, QuietRunThatMayDoNothing)
         {L"/quiet " + quoted(L"/log:", file) + L" /unknown " + quoted(L"/from:", link), false},
         {L"/quiet " + quoted(L"/from:", L"c:/lexiferrytest/fault temp/KESTRIX.TMP") + L" " + log,
          true},
+        // The log as a temporary file, which a run empties or deletes: there, and not yet there.
+        {L"/quiet " + quoted(L"/log:", L"c:/lexiferrytest/fault temp/KESTRIX.TMP"), false},
+        {L"/quiet " + quoted(L"/log:", L"c:/lexiferrytest/fault temp/Sogou.tmp"), false},
     };
     for (const auto& row : sameFileRows) {
         SCOPED_TRACE(testing::PrintToString(row.arguments));
@@ -1044,13 +1072,12 @@ TEST_F(FaultMatrix, QuietRunFromTheUsersOwnFileInEachEncoding)
         SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 
-    // The user's editor has a file open for reading and writing, letting everyone else read,
-    // write and delete it, as editors do: the run reads it all the same.
+    // The user's editor has a file open for reading and writing, letting others read it but
+    // no other writer in: the run reads it all the same, and could not open it for writing.
     const std::wstring edited = folder / L"用户词库 1.txt";
-    const win::unique_hfile editor(
-        CreateFileW(edited.c_str(), GENERIC_READ | GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    0, nullptr));
+    const win::unique_hfile editor(CreateFileW(edited.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                               FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                               nullptr));
     ASSERT_TRUE(editor);
     ExpectQuiet(scene.RunQuiet(L"/quiet \"/from:" + edited + L"\""), 0, expected);
 

@@ -9,6 +9,9 @@
 //   writeLimit=N write only the first N bytes of "sgtool.out" (with crash=1: a crash in
 //                the middle of the export)
 //   hang=1       never end after the write step (a tool that waits for ever)
+//   child=1      after the write step, start a child (this program with "--hold") that
+//                holds the export open, refusing to let it be deleted, and never ends; its
+//                process id goes to "sgtool.log" as childProcessId
 // It records its raw command line in "sgtool.cmdline" and the current directory it was
 // started in in "sgtool.cwd" (both UTF-16LE, no mark) and, in "sgtool.log", whether the
 // export path already existed when it started, its process id, whether it has a console
@@ -36,10 +39,45 @@ std::wstring OwnDirectory()
     return directory.substr(0, directory.find_last_of(L'\\') + 1);
 }
 
+// A helper or an updater that the tool leaves behind, with the export open: it holds the
+// handle it inherited, so that the file is held from its first moment.
+bool IsHoldingChild(const wchar_t* commandLine)
+{
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(commandLine, &argc);
+    const bool holding = argv != nullptr && argc == 2 && wcscmp(argv[1], L"--hold") == 0;
+    LocalFree(argv);
+    return holding;
+}
+
+// The child, started with the export open and inherited; its process id, or 0.
+DWORD StartHoldingChild(const std::wstring& exportPath)
+{
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    win::unique_hfile held(CreateFileW(exportPath.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                                       OPEN_EXISTING, 0, nullptr));
+    wchar_t self[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    if (!held || length == 0 || length >= MAX_PATH) return 0;
+    std::wstring commandLine = L"\"" + std::wstring(self, length) + L"\" --hold";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(self, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &started)) {
+        return 0;
+    }
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    return started.dwProcessId;
+}
+
 int RunTool()
 {
-    const std::wstring directory = OwnDirectory();
     const wchar_t* commandLine = GetCommandLineW();
+    if (IsHoldingChild(commandLine)) Sleep(INFINITE);
+    const std::wstring directory = OwnDirectory();
     testsupport::WriteFileBytes(directory + L"sgtool.cmdline", commandLine,
                                 static_cast<DWORD>(wcslen(commandLine) * sizeof(wchar_t)));
     wchar_t currentDirectory[MAX_PATH] = {};
@@ -54,6 +92,7 @@ int RunTool()
     const UINT exitCode = GetPrivateProfileIntW(L"sgtool", L"exitCode", 0, ini.c_str());
     const UINT crash = GetPrivateProfileIntW(L"sgtool", L"crash", 0, ini.c_str());
     const UINT hang = GetPrivateProfileIntW(L"sgtool", L"hang", 0, ini.c_str());
+    const UINT child = GetPrivateProfileIntW(L"sgtool", L"child", 0, ini.c_str());
     const int writeLimit = static_cast<int>(
         GetPrivateProfileIntW(L"sgtool", L"writeLimit", static_cast<UINT>(-1), ini.c_str()));
 
@@ -72,10 +111,10 @@ int RunTool()
     GetStartupInfoW(&startup);
     const bool startedHidden =
         (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 && startup.wShowWindow == SW_HIDE;
-    const std::string log = std::string(existed ? "exportExisted=1" : "exportExisted=0") +
-                            "\r\nprocessId=" + std::to_string(GetCurrentProcessId()) +
-                            "\r\nconsoleWindow=" + (GetConsoleWindow() != nullptr ? "1" : "0") +
-                            "\r\nstartedHidden=" + (startedHidden ? "1" : "0") + "\r\n";
+    std::string log = std::string(existed ? "exportExisted=1" : "exportExisted=0") +
+                      "\r\nprocessId=" + std::to_string(GetCurrentProcessId()) +
+                      "\r\nconsoleWindow=" + (GetConsoleWindow() != nullptr ? "1" : "0") +
+                      "\r\nstartedHidden=" + (startedHidden ? "1" : "0") + "\r\n";
     testsupport::WriteFileBytes(directory + L"sgtool.log", log);
     if (!wellFormed) return 2;
 
@@ -86,6 +125,10 @@ int RunTool()
             content.resize(static_cast<std::size_t>(writeLimit));
         }
         testsupport::WriteFileBytes(exportPath, content);
+    }
+    if (child != 0) {
+        log += "childProcessId=" + std::to_string(StartHoldingChild(exportPath)) + "\r\n";
+        testsupport::WriteFileBytes(directory + L"sgtool.log", log);
     }
     if (crash != 0) {
         volatile int* nowhere = nullptr;

@@ -253,7 +253,8 @@ void SogouToolInstall::SetBehaviour(const SgToolBehaviour& behaviour) const
                             "\r\nexitCode=" + std::to_string(behaviour.exitCode) +
                             "\r\ncrash=" + std::to_string(behaviour.crash ? 1 : 0) +
                             "\r\nwriteLimit=" + std::to_string(behaviour.writeLimit) +
-                            "\r\nhang=" + std::to_string(behaviour.hang ? 1 : 0) + "\r\n";
+                            "\r\nhang=" + std::to_string(behaviour.hang ? 1 : 0) +
+                            "\r\nchild=" + std::to_string(behaviour.child ? 1 : 0) + "\r\n";
     EXPECT_TRUE(WriteFileBytes(ToolDirectory() + L"sgtool.ini", ini));
 }
 

@@ -77,6 +77,7 @@ struct SgToolBehaviour {
     bool crash = false;   // crash after the write step
     int writeLimit = -1;  // write only this many bytes of the export; -1: all
     bool hang = false;    // never end after the write step
+    bool child = false;   // leave a child behind that holds the export open, never ending
 };
 
 class SogouToolInstall {
@@ -98,7 +99,8 @@ public:
     std::wstring ReceivedCurrentDirectory() const;
     bool ExportExistedAtStart() const;
     // A value the tool recorded at its start ("processId", "consoleWindow" 0 or 1,
-    // "startedHidden" 0 or 1); empty when it never ran.
+    // "startedHidden" 0 or 1), or after its write step ("childProcessId"); empty when it
+    // never ran.
     std::string RecordedAtStart(const std::string& name) const;
     // The command-line build of the stand-in in place of the windowed one, as the real tool is.
     void UseConsoleTool() const;

@@ -8,6 +8,9 @@ load test_helper
 # The expect_* functions below take the output to start with $installing: what
 # tools/install-deps.sh said (nothing, where everything is installed).
 installing=""
+# What the test command says of the second compiler, on every machine.
+second_compiler="== The program's code, compiled by a second compiler: clang, 32-bit MinGW-w64, -Wpedantic
+Passed: clang."
 
 # expect_test_sh WHY: the test command ran every test, on the 32-bit program (WHY empty) or on
 # the 64-bit one only, its tests told why.
@@ -18,6 +21,7 @@ expect_test_sh() {
   if [ -z "$why" ]; then
     assert_output "$installing== The scripts: shellcheck and their own tests
 The scripts are sound.
+$second_compiler
 == The 32-bit program: every test
 100% tests passed, 0 tests failed out of 2
 == The 64-bit program: the transfer, the registry views, the sync and the DLL search
@@ -32,6 +36,7 @@ build-x64 --output-on-failure -j2 --repeat until-pass:2 -R "*" \
   else
     assert_output "$installing== The scripts: shellcheck and their own tests
 The scripts are sound.
+$second_compiler
 $only64
 == The 32-bit program, read, not run: it imports only what Windows 7 SP1 has
 Passed: its import table
@@ -212,19 +217,26 @@ apt_calls() {
   sed 's/^-o DPkg::Lock::Timeout=600 //' "$TEST_DIR/apt-get.calls"
 }
 
-@test "the install: an update that fails is tried again, quietly; one that fails three times is named in one line and the install goes on; a refused install of what every way needs stops the command, naming it, with apt's reason" {
+@test "the install: apt runs in the C locale without questions, through sudo too; an update waits for another's list lock; one that fails is tried again, quietly; one that fails three times is named in one line and the install goes on; a refused install of what every way needs stops the command, naming it, with apt's reason" {
   stand_in_checkout
   run_command tools/install-deps.sh
   assert_status 0
   assert_output ""
   [ ! -e "$TEST_DIR/apt-get.calls" ]
 
+  # Another update holds apt's list lock (a new machine's, at boot), and is waited for
+  # without counting as a try: the lists are then updated, and the install goes on.
   printf '%s\n' zip git >"$TEST_DIR/not-installed"
+  echo 4 >"$TEST_DIR/list-lock-held"
   echo 1 >"$TEST_DIR/update-failures"
   run_command_with -- tools/install-deps.sh
   assert_status 0
   assert_output "Installing: zip git"
   [ "$(apt_calls)" = "update -qq
+update -qq
+update -qq
+update -qq
+update -qq
 update -qq
 install -y -q --no-install-recommends zip git" ]
 

@@ -58,8 +58,9 @@ assert_output() {
 # docs/, where bench.sh writes), building into $TEST_DIR/build, on a machine of stand-ins
 # where 32-bit programs run: Debian's package tools (below), CMake, the compilers, Xvfb,
 # CTest, and Wine's loaders and server (in LEXIFERRY_WINE_DIR). The checks that have tests of
-# their own (the scripts', the same bytes from two builds) are stood in for too. Sets ROOT and
-# BUILD. What the stand-ins were asked is kept in $TEST_DIR/*.calls.
+# their own (the scripts', the same bytes from two builds), and the second compiler's, which
+# reads the sources, are stood in for too. Sets ROOT and BUILD. What the stand-ins were asked
+# is kept in $TEST_DIR/*.calls.
 stand_in_checkout() {
   ROOT=$TEST_DIR/lexiferry
   BUILD=$TEST_DIR/build
@@ -68,12 +69,20 @@ stand_in_checkout() {
   cp -R "$LEXIFERRY_SOURCE/tools" "$LEXIFERRY_SOURCE/cmake" "$LEXIFERRY_SOURCE/docs" "$ROOT/"
   create_script "$ROOT/tools/check-scripts.sh" <<<'echo "The scripts are sound."'
   create_script "$ROOT/tools/check-reproducible.sh" <<<'echo "Reproducible."'
+  create_script "$ROOT/tools/check-second-compiler.sh" <<<'echo "Passed: clang."'
 
   # Debian's package tools: every package is installed but those named in
   # $TEST_DIR/not-installed, which apt-get installs, unless one is named in $TEST_DIR/refused.
   # Its update fails as many more times as $TEST_DIR/update-failures says, as on a registry in
-  # the middle of a sync. What they say when nothing fails is noise, never to be shown.
-  create_executable sudo <<<'exec "$@"'
+  # the middle of a sync, after finding apt's list lock held as many times as
+  # $TEST_DIR/list-lock-held says, as at a new machine's first boot. What they say when
+  # nothing fails is noise, never to be shown. The user is not root, and sudo starts its
+  # command with an environment of its own, as Debian's does; apt-get refuses to run in any
+  # other locale than C, or where it could ask questions.
+  create_executable id <<<'echo 1000'
+  create_executable sudo <<'EOF'
+exec env -i PATH="$PATH" HOME="$HOME" TEST_DIR="$TEST_DIR" "$@"
+EOF
   create_executable dpkg-query <<'EOF'
 echo "$*" >>"$TEST_DIR/dpkg-query.calls"
 ! grep -qxF -- "${!#}" "$TEST_DIR/not-installed" 2>/dev/null || exit 1
@@ -89,8 +98,21 @@ esac
 EOF
   create_executable apt-get <<'EOF'
 echo "$*" >>"$TEST_DIR/apt-get.calls"
+if [ "${LC_ALL-}" != C ] || [ "${DEBIAN_FRONTEND-}" != noninteractive ]; then
+  echo "E: run with LC_ALL=${LC_ALL-} DEBIAN_FRONTEND=${DEBIAN_FRONTEND-}" >&2
+  exit 100
+fi
 echo "Reading package lists..."
 while [ $# -gt 0 ] && [ "$1" != update ] && [ "$1" != --no-install-recommends ]; do shift; done
+held=$(cat "$TEST_DIR/list-lock-held" 2>/dev/null || echo 0)
+if [ "$1" = update ] && [ "$held" -gt 0 ]; then
+  echo $((held - 1)) >"$TEST_DIR/list-lock-held"
+  cat >&2 <<'APT'
+E: Could not get lock /var/lib/apt/lists/lock. It is held by process 812 (apt-get)
+E: Unable to lock directory /var/lib/apt/lists/
+APT
+  exit 100
+fi
 if [ "$1" = update ]; then
   failures=$(cat "$TEST_DIR/update-failures" 2>/dev/null || echo 0)
   [ "$failures" -gt 0 ] || exit 0
