@@ -52,15 +52,17 @@ TransferOutcome Transform::Run()
 TransferOutcome Transform::Transfer(TransferOutcome& failure)
 {
     failure = TransferOutcome::NoEntry;
+    bool refusedBackup = false;
     sourceFile = sourceFilePath.empty()
                      ? CreateDictionaryFile(source, DictionaryFileMode::Read, &exportRun)
-                     : OpenSogouTextFile(sourceFilePath.c_str());
+                     : OpenSogouUserFile(sourceFilePath.c_str(), refusedBackup);
     failure = TransferOutcome::ImportFileFailed;
     destinationFile = CreateDictionaryFile(destination, DictionaryFileMode::Write);
     // Without an import file nothing could come of any source: that is the cause to report,
     // also where a temporary directory too long for both files failed the export as well.
     if (!destinationFile) return TransferOutcome::ImportFileFailed;
     if (!sourceFile) {
+        if (refusedBackup) return TransferOutcome::BackupRefused;
         return exportRun.timedOut ? TransferOutcome::ExportTimedOut : TransferOutcome::NoEntry;
     }
 

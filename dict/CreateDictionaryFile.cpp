@@ -1,10 +1,15 @@
 #include "dict/CreateDictionaryFile.h"
 
+#include <windows.h>
+
 #include <new>
 
 #include "dict/DictionaryFileKestrix.h"
 #include "dict/DictionaryFileSogou.h"
+#include "dict/DictionaryFileSogouBackup.h"
 #include "dict/DictionaryFileSogouText.h"
+#include "dict/SogouBackupLayout.h"
+#include "win/UserFile.h"
 
 std::unique_ptr<DictionaryFileBase> CreateDictionaryFile(IME_TYPE type, DictionaryFileMode mode,
                                                          ExportToolRun* exportRun)
@@ -29,4 +34,36 @@ std::unique_ptr<DictionaryFileBase> OpenSogouTextFile(const wchar_t* path)
     std::unique_ptr<DictionaryFileSogouText> file(new (std::nothrow) DictionaryFileSogouText());
     if (!file || !file->ReadUserFile(path)) return nullptr;
     return file;
+}
+
+std::unique_ptr<DictionaryFileBase> OpenSogouUserFile(const wchar_t* path, bool& refusedBackup)
+{
+    refusedBackup = false;
+    {
+        const win::unique_hfile source = win::OpenUserFileToRead(path);
+        LARGE_INTEGER size{};
+        unsigned char head[SogouBackupHeadBytes];
+        DWORD headBytes = 0;
+        if (!source || !GetFileSizeEx(source.get(), &size) ||
+            !ReadFile(source.get(), head, sizeof(head), &headBytes, nullptr)) {
+            return nullptr;
+        }
+        if (SogouBackupLayoutOf(head, headBytes, static_cast<std::uint64_t>(size.QuadPart)) !=
+            SogouBackupLayout::None) {
+            std::unique_ptr<DictionaryFileSogouBackup> backup(new (std::nothrow)
+                                                                  DictionaryFileSogouBackup());
+            if (!backup) return nullptr;
+            switch (backup->ReadBackup(source.get())) {
+                case DictionaryFileSogouBackup::Reading::Read:
+                    return backup;
+                case DictionaryFileSogouBackup::Reading::Refused:
+                    refusedBackup = true;
+                    break;
+                case DictionaryFileSogouBackup::Reading::NotRead:
+                    break;
+            }
+            return nullptr;
+        }
+    }
+    return OpenSogouTextFile(path);
 }
