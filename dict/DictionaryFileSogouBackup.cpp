@@ -54,13 +54,15 @@ DictionaryFileSogouBackup::Reading DictionaryFileSogouBackup::ReadBackup(HANDLE 
     bytes = ContentBytes();
     byteCount = ContentByteCount();
     layout = SogouBackupLayoutOf(bytes, byteCount, byteCount);
+    // Every entry is checked before the first is handed out, then the walk starts again.
     bool whole = StartWalk();
-    StoredEntry stored;
-    Step step = Step::Entry;
-    while (whole && (step = Next(stored)) == Step::Entry) {
+    for (StoredEntry stored; whole;) {
+        const Step step = Next(stored);
+        if (step == Step::Entry) continue;
+        whole = step == Step::End && StartWalk();
+        break;
     }
-    // Then from the first entry again, now that none can be damaged.
-    if (!whole || step != Step::End || !StartWalk()) {
+    if (!whole) {
         DiscardContent();
         bytes = nullptr;
         byteCount = 0;
