@@ -41,15 +41,17 @@ std::unique_ptr<DictionaryFileBase> OpenSogouUserFile(const wchar_t* path, bool&
     refusedBackup = false;
     {
         const win::unique_hfile source = win::OpenUserFileToRead(path);
-        LARGE_INTEGER size{};
+        if (!source) return nullptr;
+        DWORD sizeHigh = 0;
+        const DWORD sizeLow = GetFileSize(source.get(), &sizeHigh);
         unsigned char head[SogouBackupHeadBytes];
         DWORD headBytes = 0;
-        if (!source || !GetFileSizeEx(source.get(), &size) ||
+        if ((sizeLow == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) ||
             !ReadFile(source.get(), head, sizeof(head), &headBytes, nullptr)) {
             return nullptr;
         }
-        if (SogouBackupLayoutOf(head, headBytes, static_cast<std::uint64_t>(size.QuadPart)) !=
-            SogouBackupLayout::None) {
+        const std::uint64_t size = std::uint64_t{sizeHigh} << 32 | sizeLow;
+        if (SogouBackupLayoutOf(head, headBytes, size) != SogouBackupLayout::None) {
             std::unique_ptr<DictionaryFileSogouBackup> backup(new (std::nothrow)
                                                                   DictionaryFileSogouBackup());
             if (!backup) return nullptr;
