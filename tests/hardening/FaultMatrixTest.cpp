@@ -264,6 +264,19 @@ protected:
         return lines.empty() ? std::vector<std::string>{} : LogFields(lines[0]);
     }
     std::wstring LogOption() const { return L"/log:" + scene.LogPath(); }
+    // A quiet run with arguments that name the user's file, which holds bytes: the file is
+    // dated back first, and stays as it was, its bytes, times and attributes.
+    QuietResult RunQuietFromUsersFile(const std::wstring& file, const std::string& bytes,
+                                      const std::wstring& arguments)
+    {
+        EXPECT_TRUE(testsupport::WriteFileBytes(file, bytes));
+        DateBack(file);
+        const FileStamp stamp = StampOf(file);
+        QuietResult result = scene.RunQuiet(arguments);
+        EXPECT_EQ(bytes, testsupport::ReadFileBytes(file)) << "the file was changed";
+        EXPECT_TRUE(stamp == StampOf(file)) << "the file's times or attributes were changed";
+        return result;
+    }
 
     const testsupport::TransferFixture& fixture = testsupport::RealisticExport();
     FaultScene scene;
@@ -1028,15 +1041,10 @@ TEST_F(FaultMatrix, QuietRunFromTheUsersOwnFileInEachEncoding)
     for (const auto& encoding : encodings) {
         SCOPED_TRACE(encoding.name);
         const std::wstring file = folder / (L"用户词库 " + std::to_wstring(++number) + L".txt");
-        ASSERT_TRUE(testsupport::WriteFileBytes(file, encoding.bytes));
-        DateBack(file);
-        const FileStamp stamp = StampOf(file);
         const std::wstring arguments =
             encoding.before + (L"\"" + file + L"\"") + encoding.after + L" " + LogOption();
-        const QuietResult result = scene.RunQuiet(arguments);
+        const QuietResult result = RunQuietFromUsersFile(file, encoding.bytes, arguments);
         ExpectQuiet(result, 0, expected);
-        EXPECT_EQ(encoding.bytes, testsupport::ReadFileBytes(file)) << "the file was changed";
-        EXPECT_TRUE(stamp == StampOf(file)) << "the file's times or attributes were changed";
         const std::vector<std::string> fields = LoggedFields(result);
         ASSERT_EQ(8u, fields.size());
         EXPECT_EQ("5", fields[5]);
@@ -1084,13 +1092,9 @@ TEST_F(FaultMatrix, QuietRunFromASogouBackupOfEitherLayout)
     for (const auto& backup : backups) {
         SCOPED_TRACE(backup.name);
         const std::wstring file = folder / L"搜狗词库备份_2024_07_26.bin";
-        ASSERT_TRUE(testsupport::WriteFileBytes(file, backup.bytes));
-        DateBack(file);
-        const FileStamp stamp = StampOf(file);
-        const QuietResult result = scene.RunQuiet(L"/quiet \"/from:" + file + L"\" " + LogOption());
+        const QuietResult result = RunQuietFromUsersFile(
+            file, backup.bytes, L"/quiet \"/from:" + file + L"\" " + LogOption());
         ExpectQuiet(result, 0, backup.expected);
-        EXPECT_EQ(backup.bytes, testsupport::ReadFileBytes(file)) << "the file was changed";
-        EXPECT_TRUE(stamp == StampOf(file)) << "the file's times or attributes were changed";
         const std::vector<std::string> fields = LoggedFields(result);
         ASSERT_EQ(8u, fields.size());
         EXPECT_EQ("4", fields[5]);
