@@ -53,8 +53,9 @@ TransferOutcome Transform::Transfer(TransferOutcome& failure)
 {
     failure = TransferOutcome::NoEntry;
     bool exportTimedOut = false;
+    bool refusedBackup = false;
     if (!sourceFilePath.empty()) {
-        sourceFile = OpenSogouTextFile(sourceFilePath.c_str());
+        sourceFile = OpenSogouUserFile(sourceFilePath.c_str(), refusedBackup);
     } else if (source == IME_TYPE_SOGOU) {
         SogouExport exported = ExportSogouDictionary(exportRun);
         sourceFile = std::move(exported.file);
@@ -68,6 +69,7 @@ TransferOutcome Transform::Transfer(TransferOutcome& failure)
     // also where a temporary directory too long for both files failed the export as well.
     if (!destinationFile) return TransferOutcome::ImportFileFailed;
     if (!sourceFile) {
+        if (refusedBackup) return TransferOutcome::BackupRefused;
         return exportTimedOut ? TransferOutcome::ExportTimedOut : TransferOutcome::NoEntry;
     }
 

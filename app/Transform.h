@@ -16,6 +16,7 @@ enum class TransferOutcome {
     Transferred,       // the destination imported at least one entry
     NoEntry,           // the source gave none: it could not be read, or it was empty
     ExportTimedOut,    // no entry either: the export tool was ended at its time limit
+    BackupRefused,     // no entry either: the file is a backup that can't be read, or damaged
     NoneTaken,         // entries were read, but the destination took none of them
     ImportFileFailed,  // the import file could not be made or written
     ImportRefused,     // the destination did not take the import file
@@ -25,7 +26,8 @@ class Transform {
 public:
     // The source IME's export tool runs as exportRun says (by default shown, and waited for).
     Transform(IME_TYPE source, IME_TYPE destination, const ExportToolRun& exportRun = {});
-    // A Sogou text file of the user's own as the source, in place of the export tool.
+    // A Sogou file of the user's own as the source, in place of the export tool: a backup of
+    // Sogou's, or a text file of its lines.
     Transform(std::wstring sourceFilePath, IME_TYPE destination);
     ~Transform();
     Transform(const Transform&) = delete;

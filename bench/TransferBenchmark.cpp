@@ -1,6 +1,8 @@
 // Times the transfer engine's read-filter-convert-write path on realistic Sogou exports of
 // growing size, against the bound for the same file measured in the same run: one read of
-// the whole file, one conversion of the whole content to the ANSI code page, one write.
+// the whole file, one conversion of the whole content to the ANSI code page, one write. Then
+// the same entries as a Sogou backup of the SGPU layout, given as a /from file is, against the
+// export's engine.
 //
 //   lexiferry_bench [entry counts...]       default 10000 100000 1000000; prints a Markdown
 //                                           table of the results on standard output
@@ -20,6 +22,8 @@
 #include "bench/RealisticExport.h"
 #include "dict/CreateDictionaryFile.h"
 #include "dict/DictionaryFileSogou.h"
+#include "dict/SogouSyllables.h"
+#include "tests/support/SogouBackupWriter.h"
 #include "win/UniqueHandles.h"
 
 namespace {
@@ -97,6 +101,60 @@ int MeasureEngine(const std::wstring& exportPath, bool writeEntries, std::size_t
     return 0;
 }
 
+// A backup given as the user's file, from opening it to the finished import file.
+int MeasureBackup(const std::wstring& backupPath, std::size_t& written)
+{
+    const double start = Now();
+    bool refused = false;
+    std::unique_ptr<DictionaryFileBase> source = OpenSogouUserFile(backupPath.c_str(), refused);
+    std::unique_ptr<DictionaryFileBase> destination =
+        CreateDictionaryFile(IME_TYPE_KESTRIX, DictionaryFileMode::Write);
+    if (!source || !destination) return 1;
+    DictionaryEntry entry;
+    written = 0;
+    while (source->ReadEntry(entry)) {
+        if (destination->WriteEntry(entry)) ++written;
+    }
+    if (!destination->Flush()) return 1;
+    std::printf("%.6f", Now() - start);
+    return 0;
+}
+
+// The export's entries as an SGPU backup, in the same order.
+std::string BackupOf(const bench::RealisticExport& generated)
+{
+    std::vector<std::pair<std::wstring, std::uint16_t>> table;
+    for (std::uint16_t number = 0; number < SogouSyllableCount; ++number) {
+        table.emplace_back(std::wstring(SogouSyllable(number)), number);
+    }
+    std::sort(table.begin(), table.end());
+    const auto* units = reinterpret_cast<const wchar_t*>(generated.bytes.data()) + 1;
+    const std::wstring text(units, generated.bytes.size() / 2 - 1);
+    std::vector<testsupport::BackupEntry> entries;
+    entries.reserve(generated.entries);
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find(L"\r\n", start);
+        if (end == std::wstring::npos) end = text.size();
+        const std::wstring line = text.substr(start, end - start);
+        start = end + 2;
+        const std::size_t space = line.find(L' ');
+        if (line.empty() || line[0] != L'\'' || space == std::wstring::npos) continue;
+        testsupport::BackupEntry entry;
+        for (std::size_t at = 1; at < space;) {
+            std::size_t next = line.find(L'\'', at);
+            if (next == std::wstring::npos || next > space) next = space;
+            const std::wstring syllable = line.substr(at, next - at);
+            const auto found = std::lower_bound(table.begin(), table.end(),
+                                                std::make_pair(syllable, std::uint16_t{0}));
+            entry.syllables.push_back(found->second);
+            at = next + 1;
+        }
+        entry.word = line.substr(space + 1);
+        entries.push_back(std::move(entry));
+    }
+    return testsupport::SgpuBackup(entries);
+}
+
 // One read, one conversion, one write: what no reading of the same file can beat.
 int MeasureBound(const std::wstring& exportPath)
 {
@@ -134,6 +192,7 @@ int RunChild(const std::wstring& mode, const std::wstring& exportPath)
     if (mode == L"engine") result = MeasureEngine(exportPath, true, written);
     if (mode == L"read") result = MeasureEngine(exportPath, false, written);
     if (mode == L"bound") result = MeasureBound(exportPath);
+    if (mode == L"backup") result = MeasureBackup(exportPath, written);
     const PROCESS_MEMORY_COUNTERS after = MemoryCounters();
     std::printf(" %zu %zu %zu\n", written, static_cast<std::size_t>(after.PeakWorkingSetSize),
                 static_cast<std::size_t>(idle.WorkingSetSize));
@@ -230,6 +289,7 @@ int RunBenchmark(const std::vector<std::size_t>& sizes)
         "| Aim: 2 × export + 16 MiB |\n");
     std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     int status = 0;
+    std::string backupRows;
     for (std::size_t entries : sizes) {
         const bench::RealisticExport generated = bench::MakeRealisticExport(entries);
         const std::wstring exportPath =
@@ -262,7 +322,38 @@ int RunBenchmark(const std::vector<std::size_t>& sizes)
             MiB(engine.idleWorkingSet), 2 * size + 16);
         std::fflush(stdout);
         DeleteFileW(exportPath.c_str());
+
+        const std::string backupBytes = BackupOf(generated);
+        const std::wstring backupPath =
+            directory + L"\\backup-" + std::to_wstring(entries) + L".bin";
+        ChildResult backup;
+        if (!WriteWholeFile(backupPath, backupBytes.data(),
+                            static_cast<DWORD>(backupBytes.size())) ||
+            !Measure(L"backup", backupPath, backup)) {
+            std::fprintf(stderr, "the backup of %zu entries could not be measured\n", entries);
+            return 1;
+        }
+        if (backup.written != generated.transferable) {
+            std::fprintf(stderr, "%zu entries of the backup written, %zu expected\n",
+                         backup.written, generated.transferable);
+            status = 1;
+        }
+        char row[512];
+        std::snprintf(row, sizeof(row),
+                      "| %zu | %.1f MiB | %zu | %.3f s | %.0f | %.3f s | %.2f× | %.1f MiB "
+                      "| %.1f MiB |\n",
+                      entries, MiB(backupBytes.size()), backup.written, backup.seconds,
+                      static_cast<double>(entries) / backup.seconds, engine.seconds,
+                      backup.seconds / engine.seconds, MiB(backup.peakWorkingSet),
+                      MiB(engine.peakWorkingSet));
+        backupRows += row;
+        DeleteFileW(backupPath.c_str());
     }
+    // The backups' table, after a blank line.
+    std::printf(
+        "\n| Entries | SGPU backup | Written | Engine | Entries/s | Export's engine "
+        "| Ratio to the export | Peak working set | Export's peak working set |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n%s", backupRows.c_str());
     RemoveDirectoryW(directory.c_str());
     return status;
 }

@@ -1,10 +1,15 @@
 #include "dict/CreateDictionaryFile.h"
 
+#include <windows.h>
+
 #include <new>
 
 #include "dict/DictionaryFileKestrix.h"
 #include "dict/DictionaryFileSogou.h"
+#include "dict/DictionaryFileSogouBackup.h"
 #include "dict/DictionaryFileSogouText.h"
+#include "dict/SogouBackupLayout.h"
+#include "win/UserFile.h"
 
 std::unique_ptr<DictionaryFileBase> CreateDictionaryFile(IME_TYPE type, DictionaryFileMode mode)
 {
@@ -42,4 +47,38 @@ std::unique_ptr<DictionaryFileBase> OpenSogouTextFile(const wchar_t* path)
     std::unique_ptr<DictionaryFileSogouText> file(new (std::nothrow) DictionaryFileSogouText());
     if (!file || !file->ReadUserFile(path)) return nullptr;
     return file;
+}
+
+std::unique_ptr<DictionaryFileBase> OpenSogouUserFile(const wchar_t* path, bool& refusedBackup)
+{
+    refusedBackup = false;
+    {
+        const win::unique_hfile source = win::OpenUserFileToRead(path);
+        if (!source) return nullptr;
+        DWORD sizeHigh = 0;
+        const DWORD sizeLow = GetFileSize(source.get(), &sizeHigh);
+        unsigned char head[SogouBackupHeadBytes];
+        DWORD headBytes = 0;
+        if ((sizeLow == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) ||
+            !ReadFile(source.get(), head, sizeof(head), &headBytes, nullptr)) {
+            return nullptr;
+        }
+        const std::uint64_t size = std::uint64_t{sizeHigh} << 32 | sizeLow;
+        if (SogouBackupLayoutOf(head, headBytes, size) != SogouBackupLayout::None) {
+            std::unique_ptr<DictionaryFileSogouBackup> backup(new (std::nothrow)
+                                                                  DictionaryFileSogouBackup());
+            if (!backup) return nullptr;
+            switch (backup->ReadBackup(source.get())) {
+                case DictionaryFileSogouBackup::Reading::Read:
+                    return backup;
+                case DictionaryFileSogouBackup::Reading::Refused:
+                    refusedBackup = true;
+                    break;
+                case DictionaryFileSogouBackup::Reading::NotRead:
+                    break;
+            }
+            return nullptr;
+        }
+    }
+    return OpenSogouTextFile(path);
 }

@@ -1,5 +1,4 @@
-// Makes the opened dictionary file of an IME, or of a file of Sogou's lines that the user
-// gives.
+// Makes the opened dictionary file of an IME, or of a file of Sogou's that the user gives.
 #pragma once
 
 #include <memory>
@@ -31,3 +30,11 @@ SogouExport ExportSogouDictionary(const ExportToolRun& run);
 // opened or read (missing, a folder or a device, unreadable, over 4 GiB, too large to decode).
 // The file is the user's own: never written, moved, locked against other readers or deleted.
 std::unique_ptr<DictionaryFileBase> OpenSogouTextFile(const wchar_t* path);
+
+// The Sogou user dictionary from a file that the user gives, told by its content, never by its
+// name: a backup that Sogou's settings made (.bin, of a layout SogouBackupLayoutOf tells), read
+// whole and checked before any entry is handed out, or else the text file that
+// OpenSogouTextFile reads. None when the file cannot be opened or read, as there; none as well,
+// with refusedBackup set, for a backup that can't be read: damaged or cut, or of a store whose
+// configuration is not the known one. The file is never written, locked or deleted.
+std::unique_ptr<DictionaryFileBase> OpenSogouUserFile(const wchar_t* path, bool& refusedBackup);

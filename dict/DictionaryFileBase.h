@@ -105,6 +105,9 @@ protected:
     bool ContentHoldsNulByte() const;
     // Leaves no content: nothing to read.
     void DiscardContent();
+    // The content as read, for a subclass that reads it as it is rather than as lines.
+    const unsigned char* ContentBytes() const { return content.get(); }
+    std::uint32_t ContentByteCount() const { return contentSize; }
     // WriteText of the text that the pieces make one after the other, without that text
     // being made first: making a line costs a good part of writing it. It goes round the
     // virtual WriteText, so the caller passes itself, and the compiler makes sure that there

@@ -3,14 +3,11 @@
 #include <windows.h>
 
 #include <cstring>
-#include <cwchar>
 #include <memory>
 #include <new>
-#include <string>
 #include <utility>
 
-#include "win/FullPath.h"
-#include "win/UniqueHandles.h"
+#include "win/UserFile.h"
 
 namespace {
 
@@ -58,24 +55,10 @@ DictionaryFileSogouText::DictionaryFileSogouText()
 
 bool DictionaryFileSogouText::ReadUserFile(const wchar_t* path)
 {
-    // Bounded: a path one unit longer than any Windows takes is refused as too long.
-    std::wstring systemPath;
-    if (path == nullptr ||
-        !SystemPathOf(std::wstring(path, wcsnlen(path, LongestPath + 1)), systemPath)) {
-        return false;
-    }
     {
-        // Read-only, never created, and shared with every other reader, writer or deleter:
-        // the user's program may hold the file, and must be able to go on with it. The handle
-        // is closed as soon as the file is read.
-        win::unique_hfile source(CreateFileW(systemPath.c_str(), GENERIC_READ,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
-                                             nullptr));
-        // A console, a pipe or a port opens as well, and a read from it may wait forever.
-        if (!source || GetFileType(source.get()) != FILE_TYPE_DISK || !ReadContent(source.get())) {
-            return false;
-        }
+        // Closed as soon as the file is read.
+        const win::unique_hfile source = win::OpenUserFileToRead(path);
+        if (!source || !ReadContent(source.get())) return false;
     }
     return DecodeText();
 }

@@ -105,8 +105,9 @@ void operator delete[](void* block, const std::nothrow_t&) noexcept
 // Names the outcome in a failure message.
 void PrintTo(TransferOutcome outcome, std::ostream* out)
 {
-    static const char* const names[] = {"Transferred", "NoEntry",          "ExportTimedOut",
-                                        "NoneTaken",   "ImportFileFailed", "ImportRefused"};
+    static const char* const names[] = {"Transferred",   "NoEntry",   "ExportTimedOut",
+                                        "BackupRefused", "NoneTaken", "ImportFileFailed",
+                                        "ImportRefused"};
     *out << names[static_cast<int>(outcome)];
 }
 

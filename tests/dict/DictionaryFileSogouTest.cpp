@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <tuple>
+
 #include "dict/CreateDictionaryFile.h"
 #include "dict/SogouFileRecognition.h"
 
@@ -12,6 +15,7 @@
 #include "tests/support/PrefixInstall.h"
 #include "tests/support/ProcessTempDirectory.h"
 #include "tests/support/ScratchRegistry.h"
+#include "tests/support/SogouBackupWriter.h"
 #include "win/FullPath.h"
 
 namespace {
@@ -534,6 +538,186 @@ TEST(SogouTextFile, TakesPathsLongerThanMaxPath)
     testsupport::RemoveDirectoryTree(L"\\\\?\\" + nearlyFull);
 
     testsupport::RemoveDirectoryTree(L"\\\\?\\" + temp.Directory() + part);
+}
+
+using testsupport::BackupEntry;
+using WeightedEntries = std::vector<std::tuple<std::wstring, std::wstring, std::int32_t>>;
+
+// The entries that the user's file of these bytes gives, and whether it was refused as a
+// damaged backup; nullopt when it gave no file at all.
+std::optional<WeightedEntries> UserFileEntries(const std::string& bytes, bool& refused)
+{
+    const std::wstring path = TempDirectory + std::wstring(L"\x641C\x72D7\x5907\x4EFD.bin");
+    EXPECT_TRUE(testsupport::WriteFileBytes(path, bytes));
+    std::unique_ptr<DictionaryFileBase> file = OpenSogouUserFile(path.c_str(), refused);
+    if (!file) return std::nullopt;
+    WeightedEntries entries;
+    for (DictionaryEntry entry; file->ReadEntry(entry);) {
+        entries.emplace_back(entry.pinyin, entry.word, entry.weight);
+    }
+    file.reset();
+    EXPECT_EQ(bytes, testsupport::ReadFileBytes(path)) << "the user's file was changed";
+    return entries;
+}
+
+TEST(SogouBackupFile, DecodesTheRecordsOfRealBackupsByteForByte)
+{
+    testsupport::ProcessTempDirectory temp;
+    // SGPU: the first two records of a Windows backup.
+    const std::string sgpu =
+        testsupport::SgpuBackup({{{0}, L"\x554A", 61, 0}, {{0, 173}, L"\x963F\x91CC", 7, 0}});
+    const std::string records(
+        "\x3d\x00\x00\x00\x00\x00\xfe\x07\x02\x02\x00\x00\x00\x08"
+        "\x00\x02\x00\x4a\x55\x02\x00\x00\x00"
+        "\x07\x00\x00\x00\x00\x00\xfe\x07\x02\x04\x00\x00\x00\xad"
+        "\x00\x0c\x00\x04\x00\x3f\x96\xcc\x91\x04\x00\x00\x00\xad\x00",
+        52);
+    ASSERT_NE(std::string::npos, sgpu.find(records)) << "the writer lays records out otherwise";
+    bool refused = true;
+    EXPECT_EQ((WeightedEntries{{L"a", L"\x554A", 61}, {L"a li", L"\x963F\x91CC", 7}}),
+              UserFileEntries(sgpu, refused));
+    EXPECT_FALSE(refused);
+
+    // The store: 阿里 of an older backup, its word scrambled with p1 = 10251, p2 = 9739 and
+    // p3 = 8684.
+    testsupport::StoreParts parts;
+    const std::string store =
+        testsupport::StoreBackup({{{0, 173}, L"\x963F\x91CC", 7, 0}}, 9739, 8684, 10251, &parts);
+    EXPECT_EQ(std::string("\x04\x00\x00\x00\xad\x00", 6), store.substr(parts.readings, 6));
+    EXPECT_EQ(std::string("\x00\x00\x00\x00\x07\x00\x00\x00\x00\x00\x00\x00\x0b\x28\x00\x00"
+                          "\x00\x00\xff\xff\xff\xff",
+                          22),
+              store.substr(parts.wordRecords, 22));
+    EXPECT_EQ(std::string("\x04\x00\x5f\xb0\xc7\x8f", 6), store.substr(parts.words, 6));
+    EXPECT_EQ((WeightedEntries{{L"a li", L"\x963F\x91CC", 7}}), UserFileEntries(store, refused));
+    EXPECT_FALSE(refused);
+}
+
+TEST(SogouBackupFile, HandsOutEveryEntryOfBothLayoutsInTheFilesOrder)
+{
+    testsupport::ProcessTempDirectory temp;
+    // Readings of one to many syllables, the last of the pinyin ones, letters, digits and "#",
+    // a word beyond the BMP, several words under one reading, and every flag.
+    std::vector<BackupEntry> entries = {
+        {{219, 117}, L"\x4F60\x597D", 12, 0},
+        {{412}, L"\x505A", 3, 2},
+        {{413, 438, 439, 448, 449}, L"\x5361\x62C9", 1, 4},
+        {{219, 117}, L"\x62DF\x597D", 5, 5},
+        {{0, 173}, L"\xD840\xDC00\x91CC", 9, 6},
+        {std::vector<std::uint16_t>(40, 173), std::wstring(40, L'\x91CC'), 65535, 1},
+    };
+    std::wstring forty = L"li";
+    for (int i = 1; i < 40; ++i) forty += L" li";
+    const WeightedEntries expected = {
+        {L"ni hao", L"\x4F60\x597D", 12},    {L"zuo", L"\x505A", 3},
+        {L"A Z 0 9 #", L"\x5361\x62C9", 1},  {L"ni hao", L"\x62DF\x597D", 5},
+        {L"a li", L"\xD840\xDC00\x91CC", 9}, {forty, std::wstring(40, L'\x91CC'), 65535},
+    };
+    bool refused = true;
+    EXPECT_EQ(expected, UserFileEntries(testsupport::SgpuBackup(entries), refused));
+    // The store walks one reading's chain to its end before the next reading.
+    const WeightedEntries byReading = {expected[0], expected[3], expected[1],
+                                       expected[2], expected[4], expected[5]};
+    for (std::uint32_t p2 : {9739u, 8u, 0xFFFFFFFFu}) {
+        EXPECT_EQ(byReading, UserFileEntries(testsupport::StoreBackup(entries, p2, 77), refused));
+    }
+    // More readings than buckets: full buckets, in order.
+    entries.clear();
+    WeightedEntries ordered;
+    for (std::uint16_t i = 0; i < 1200; ++i) {
+        entries.push_back(
+            {{static_cast<std::uint16_t>(i % 413), static_cast<std::uint16_t>(i / 413)},
+             std::wstring(1, static_cast<wchar_t>(0x4E00 + i)) + L"\x5B57",
+             i,
+             0});
+        ordered.emplace_back(L"", entries.back().word, i);
+    }
+    const std::optional<WeightedEntries> read =
+        UserFileEntries(testsupport::StoreBackup(entries), refused);
+    ASSERT_TRUE(read.has_value());
+    ASSERT_EQ(ordered.size(), read->size());
+    for (std::size_t i = 0; i < ordered.size(); ++i) {
+        EXPECT_EQ(std::get<1>(ordered[i]), std::get<1>((*read)[i]));
+        EXPECT_EQ(std::get<2>(ordered[i]), std::get<2>((*read)[i]));
+    }
+    EXPECT_EQ(L"a ai", std::get<0>((*read)[413]));
+    EXPECT_FALSE(refused);
+}
+
+TEST(SogouBackupFile, RefusesADamagedBackupWholeAndReadsOtherFilesAsText)
+{
+    testsupport::ProcessTempDirectory temp;
+    const std::vector<BackupEntry> entries = {{{219, 117}, L"\x4F60\x597D", 12, 0},
+                                              {{219, 117}, L"\x62DF\x597D", 5, 0},
+                                              {{0, 173}, L"\x963F\x91CC", 7, 0}};
+    const auto withU16 = [](std::string bytes, std::size_t at, std::uint32_t value) {
+        bytes[at] = static_cast<char>(value & 0xFF);
+        bytes[at + 1] = static_cast<char>(value >> 8 & 0xFF);
+        return bytes;
+    };
+    const auto withU32 = [&](std::string bytes, std::size_t at, std::uint32_t value) {
+        return withU16(withU16(bytes, at, value & 0xFFFF), at + 2, value >> 16);
+    };
+    const std::string sgpu = testsupport::SgpuBackup(entries);
+    const std::uint32_t data = 0x50 + 4 * 6;  // the writer's index holds three spare offsets
+    const std::uint32_t second = data + 29;   // the second record
+    testsupport::StoreParts parts;
+    const std::string store = testsupport::StoreBackup(entries, 9739, 8684, 1, &parts);
+    const struct {
+        const char* name;
+        std::string bytes;
+    } damaged[] = {
+        {"SGPU cut short", sgpu.substr(0, sgpu.size() - 1)},
+        {"SGPU header only", sgpu.substr(0, 0x40)},
+        {"SGPU size", withU32(sgpu, 0x10, static_cast<std::uint32_t>(sgpu.size()) + 1)},
+        {"SGPU count past the index", withU32(sgpu, 0x40, 7)},
+        {"SGPU count of billions", withU32(sgpu, 0x40, 0xFFFFFFFF)},
+        {"SGPU index inside the header", withU32(sgpu, 0x38, 0x4C)},
+        {"SGPU data past the file", withU32(sgpu, 0x48, 0xFFFFFFF0)},
+        {"SGPU in use past the data", withU32(sgpu, 0x4C, static_cast<std::uint32_t>(sgpu.size()))},
+        {"SGPU record past the data in use", withU32(sgpu, 0x50, 0x7FFFFFFF)},
+        {"SGPU odd reading", withU16(sgpu, second + 9, 3)},
+        {"SGPU reading past the record", withU16(sgpu, second + 9, 0xFFFE)},
+        {"SGPU syllable past the table", withU16(sgpu, second + 11, 450)},
+        {"SGPU odd word", withU16(sgpu, second + 17, 5)},
+        {"SGPU record's length", withU16(sgpu, second + 15, 13)},
+        {"store configuration", withU16(store, 0x18, 11)},
+        {"store words elsewhere", withU32(store, 0x40, 2)},
+        {"store bucket past its store", withU32(store, parts.buckets + 4, 5)},
+        {"store bucket's count negative", withU32(store, parts.buckets + 4, 0xFFFFFFFF)},
+        {"store reading past its store", withU32(store, parts.keyRecords, 1000)},
+        {"store odd reading", withU16(store, parts.readings, 3)},
+        {"store syllable past the table", withU16(store, parts.readings + 2, 0xFFFF)},
+        {"store word record past its store", withU32(store, parts.keyRecords + 4, 61)},
+        {"store chain that loops", withU32(store, parts.wordRecords + 18, 0)},
+        {"store chain that goes back", withU32(store, parts.wordRecords + 18, 0xFFFFFFFE)},
+        {"store odd word", withU16(store, parts.words, 1)},
+        {"store word past its store", withU32(store, parts.wordRecords, 0x10000)},
+        {"store's stores past the payload", withU32(store, 104 + 12 * 3 + 4, 0xFFFFFF)},
+    };
+    for (const auto& row : damaged) {
+        SCOPED_TRACE(row.name);
+        bool refused = false;
+        EXPECT_EQ(std::nullopt, UserFileEntries(row.bytes, refused));
+        EXPECT_TRUE(refused);
+    }
+
+    // Not a backup of either layout: read as text, as before, and never refused as one. A
+    // store cut short no longer adds up to its size.
+    bool refused = true;
+    const std::optional<WeightedEntries> text =
+        UserFileEntries(testsupport::Utf16Export({L"'ni'hao \x4F60\x597D"}), refused);
+    EXPECT_EQ((WeightedEntries{{L"ni hao", L"\x4F60\x597D", 1}}), text);
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(WeightedEntries{}, UserFileEntries(store.substr(0, store.size() - 1), refused));
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(WeightedEntries{}, UserFileEntries("SGP", refused));
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(WeightedEntries{}, UserFileEntries(std::string(), refused));
+    EXPECT_FALSE(refused);
+    const std::wstring missing = TempDirectory + std::wstring(L"missing.bin");
+    EXPECT_EQ(nullptr, OpenSogouUserFile(missing.c_str(), refused));
+    EXPECT_FALSE(refused);
 }
 
 }  // namespace

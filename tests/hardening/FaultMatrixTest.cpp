@@ -16,6 +16,7 @@
 #include "tests/hardening/FaultScene.h"
 #include "tests/support/EnvironmentOverride.h"
 #include "tests/support/ProcessTempDirectory.h"
+#include "tests/support/SogouBackupWriter.h"
 
 namespace hardening {
 namespace {
@@ -263,6 +264,19 @@ protected:
         return lines.empty() ? std::vector<std::string>{} : LogFields(lines[0]);
     }
     std::wstring LogOption() const { return L"/log:" + scene.LogPath(); }
+    // A quiet run with arguments that name the user's file, which holds bytes: the file is
+    // dated back first, and stays as it was, its bytes, times and attributes.
+    QuietResult RunQuietFromUsersFile(const std::wstring& file, const std::string& bytes,
+                                      const std::wstring& arguments)
+    {
+        EXPECT_TRUE(testsupport::WriteFileBytes(file, bytes));
+        DateBack(file);
+        const FileStamp stamp = StampOf(file);
+        QuietResult result = scene.RunQuiet(arguments);
+        EXPECT_EQ(bytes, testsupport::ReadFileBytes(file)) << "the file was changed";
+        EXPECT_TRUE(stamp == StampOf(file)) << "the file's times or attributes were changed";
+        return result;
+    }
 
     const testsupport::TransferFixture& fixture = testsupport::RealisticExport();
     FaultScene scene;
@@ -1055,15 +1069,10 @@ TEST_F(FaultMatrix, QuietRunFromTheUsersOwnFileInEachEncoding)
     for (const auto& encoding : encodings) {
         SCOPED_TRACE(encoding.name);
         const std::wstring file = folder / (L"用户词库 " + std::to_wstring(++number) + L".txt");
-        ASSERT_TRUE(testsupport::WriteFileBytes(file, encoding.bytes));
-        DateBack(file);
-        const FileStamp stamp = StampOf(file);
         const std::wstring arguments =
             encoding.before + (L"\"" + file + L"\"") + encoding.after + L" " + LogOption();
-        const QuietResult result = scene.RunQuiet(arguments);
+        const QuietResult result = RunQuietFromUsersFile(file, encoding.bytes, arguments);
         ExpectQuiet(result, 0, expected);
-        EXPECT_EQ(encoding.bytes, testsupport::ReadFileBytes(file)) << "the file was changed";
-        EXPECT_TRUE(stamp == StampOf(file)) << "the file's times or attributes were changed";
         const std::vector<std::string> fields = LoggedFields(result);
         ASSERT_EQ(8u, fields.size());
         EXPECT_EQ("5", fields[5]);
@@ -1085,6 +1094,64 @@ TEST_F(FaultMatrix, QuietRunFromTheUsersOwnFileInEachEncoding)
     const std::wstring file = folder / L"short.txt";
     ASSERT_TRUE(testsupport::WriteFileBytes(file, "'mo'mo \xC4\xAC\xC4\xAC\r\n"));
     ExpectQuiet(scene.RunQuiet(L"/quiet \"/from:" + file + L"\""), 0, L"默默\t1\tmo mo\r\n");
+}
+
+TEST_F(FaultMatrix, QuietRunFromASogouBackupOfEitherLayout)
+{
+    scene.RemoveSogou();
+    const ScratchFolder folder(L"C:\\LexiferryTest\\Old PC");
+    const std::vector<testsupport::BackupEntry> entries = {
+        {{219, 117}, L"你好", 30, 0},
+        {{395, 112, 272}, L"中国人", 2, 4},
+        {{61}, L"的", 9, 0},  // one character
+        {{219, 117}, L"拟好", 1, 2},
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::wstring expected;  // in the file's order: the store's by reading
+    } backups[] = {
+        {"SGPU", testsupport::SgpuBackup(entries),
+         L"你好\t1\tni hao\r\n中国人\t1\tzhong guo ren\r\n拟好\t1\tni hao\r\n"},
+        {"store", testsupport::StoreBackup(entries),
+         L"你好\t1\tni hao\r\n拟好\t1\tni hao\r\n中国人\t1\tzhong guo ren\r\n"},
+    };
+    for (const auto& backup : backups) {
+        SCOPED_TRACE(backup.name);
+        const std::wstring file = folder / L"搜狗词库备份_2024_07_26.bin";
+        const QuietResult result = RunQuietFromUsersFile(
+            file, backup.bytes, L"/quiet \"/from:" + file + L"\" " + LogOption());
+        ExpectQuiet(result, 0, backup.expected);
+        const std::vector<std::string> fields = LoggedFields(result);
+        ASSERT_EQ(8u, fields.size());
+        EXPECT_EQ("4", fields[5]);
+        EXPECT_EQ("3", fields[6]);
+    }
+
+    // Damaged: a chain of the store that loops, and an SGPU backup cut short. No entry, and
+    // the log says why, which a file that is missing does not.
+    testsupport::StoreParts parts;
+    std::string loops = testsupport::StoreBackup(entries, 9739, 8684, 1, &parts);
+    loops.replace(parts.wordRecords + 18, 4, std::string(4, '\0'));
+    const std::string sgpu = testsupport::SgpuBackup(entries);
+    for (const std::string& bytes : {loops, sgpu.substr(0, sgpu.size() / 2)}) {
+        const std::wstring file = folder / L"damaged.bin";
+        ASSERT_TRUE(testsupport::WriteFileBytes(file, bytes));
+        const QuietResult result = scene.RunQuiet(L"/quiet \"/from:" + file + L"\" " + LogOption());
+        ExpectQuiet(result, 4, L"");
+        const std::vector<std::string> fields = LoggedFields(result);
+        ASSERT_EQ(8u, fields.size());
+        EXPECT_EQ("0", fields[5]);
+        EXPECT_EQ("No entry was read: the file " + Utf8Bytes(file) +
+                      " is not a Sogou backup that Lexiferry can read, or it is damaged.",
+                  fields[7]);
+    }
+    const QuietResult missing =
+        scene.RunQuiet(L"/quiet \"/from:" + folder / L"missing.bin" + L"\" " + LogOption());
+    ExpectQuiet(missing, 4, L"");
+    const std::vector<std::string> fields = LoggedFields(missing);
+    ASSERT_EQ(8u, fields.size());
+    EXPECT_EQ(std::string::npos, fields[7].find("damaged")) << fields[7];
 }
 
 TEST_F(FaultMatrix, QuietRunFromAFileThatGivesNoEntry)

@@ -1,10 +1,14 @@
 // Thousands of seeded exports, well-formed and spoilt, through the real Sogou reader and the
 // real Kestrix writer in this process. Whatever an export holds, every import line is
 // well-formed and comes from one export line, in export order; every line that the generator
-// made to arrive does; and the writer's count is the import's.
+// made to arrive does; and the writer's count is the import's. Thousands of seeded backups,
+// spoilt, through the real backup reader: none crashes it, holds it, or has it read a byte
+// past the file.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <random>
 #include <regex>
 
@@ -13,6 +17,63 @@
 #include "tests/hardening/RandomExport.h"
 #include "tests/support/PrefixInstall.h"
 #include "tests/support/ProcessTempDirectory.h"
+#include "tests/support/SogouBackupWriter.h"
+
+// While a backup is read, every array that is allocated without throwing (the file's content
+// among them) ends right where a page that can't be read begins: a read past the content's
+// end is an access violation, not a byte of the heap that goes unnoticed.
+namespace {
+
+constexpr std::size_t PageBytes = 4096;
+bool guardArrays = false;
+void* guarded[64] = {};  // the blocks handed out that way, to be given back the same way
+
+void* GuardedBlock(std::size_t size)
+{
+    const std::size_t pages = (size + PageBytes - 1) / PageBytes + 1;
+    auto* base = static_cast<unsigned char*>(
+        VirtualAlloc(nullptr, pages * PageBytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    DWORD old = 0;
+    if (base == nullptr ||
+        !VirtualProtect(base + (pages - 1) * PageBytes, PageBytes, PAGE_NOACCESS, &old)) {
+        return nullptr;
+    }
+    return base + (pages - 1) * PageBytes - size;
+}
+
+bool ReleasedGuarded(void* block)
+{
+    for (void*& slot : guarded) {
+        if (block != nullptr && slot == block) {
+            MEMORY_BASIC_INFORMATION region{};
+            VirtualQuery(block, &region, sizeof(region));
+            VirtualFree(region.AllocationBase, 0, MEM_RELEASE);
+            slot = nullptr;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    if (guardArrays) {
+        for (void*& slot : guarded) {
+            if (slot == nullptr) return slot = GuardedBlock(size == 0 ? 1 : size);
+        }
+    }
+    return std::malloc(size == 0 ? 1 : size);
+}
+void operator delete[](void* block) noexcept
+{
+    if (!ReleasedGuarded(block)) std::free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept
+{
+    operator delete[](block);
+}
 
 namespace hardening {
 namespace {
@@ -135,6 +196,105 @@ TEST_F(RandomisedExports, EveryImportLineWellFormedFromOneExportLineAndNoneMissi
     RecordProperty("entries", static_cast<int>(entries));
     RecordProperty("written", static_cast<int>(written));
     RecordProperty("mustArrive", static_cast<int>(mustArrive));
+}
+
+// A backup of a few to some dozens of entries, of either layout, each spoilt a few times: its
+// fields set to values at the edges of the file and past them, its bytes changed, its end cut.
+std::string SpoiltBackup(std::mt19937& random, bool& spoilt)
+{
+    std::vector<testsupport::BackupEntry> entries(1 + random() % 40);
+    for (testsupport::BackupEntry& entry : entries) {
+        entry.syllables.resize(random() % 6);
+        for (std::uint16_t& syllable : entry.syllables) {
+            syllable = static_cast<std::uint16_t>(random() % 450);
+        }
+        entry.word.resize(random() % 5);
+        for (wchar_t& unit : entry.word) unit = static_cast<wchar_t>(0x4E00 + random() % 0x5000);
+        entry.frequency = static_cast<std::uint16_t>(random());
+        entry.flags = static_cast<std::uint16_t>(random() % 6);
+        // Several words under a reading.
+        if (random() % 4 == 0) entry.syllables = entries.front().syllables;
+    }
+    std::string bytes =
+        random() % 2 == 0 ? testsupport::SgpuBackup(entries)
+                          : testsupport::StoreBackup(entries, static_cast<std::uint32_t>(random()),
+                                                     static_cast<std::uint32_t>(random()));
+    spoilt = random() % 10 != 0;
+    const std::size_t spoils = spoilt ? 1 + random() % 4 : 0;
+    for (std::size_t i = 0; i < spoils && !bytes.empty(); ++i) {
+        const std::uint32_t size = static_cast<std::uint32_t>(bytes.size());
+        const std::uint32_t values[] = {0,
+                                        1,
+                                        2,
+                                        size / 2,
+                                        size - 1,
+                                        size,
+                                        size + 1,
+                                        0x7FFFFFFF,
+                                        0xFFFFFFFF,
+                                        0xFFFFFFFE,
+                                        4000,
+                                        22,
+                                        static_cast<std::uint32_t>(random())};
+        // The headers are where most fields are, so they are spoilt the most.
+        const std::size_t at =
+            random() % 2 == 0 ? random() % std::min<std::size_t>(size, 160) : random() % size;
+        switch (random() % 5) {
+            case 0:
+                bytes.resize(random() % size);
+                break;
+            case 1:
+                bytes[at] = static_cast<char>(random());
+                break;
+            case 2: {
+                // A length: even, and long.
+                const std::uint32_t value = random() % 2 == 0 ? 0xFFFE : random() & 0xFFFE;
+                bytes[at & ~std::size_t{1}] = static_cast<char>(value);
+                if ((at | 1) < bytes.size()) bytes[at | 1] = static_cast<char>(value >> 8);
+                break;
+            }
+            default: {
+                const std::uint32_t value = values[random() % (sizeof(values) / sizeof(values[0]))];
+                for (std::size_t b = 0; b < 4 && at + b < bytes.size(); ++b) {
+                    bytes[at + b] = static_cast<char>(value >> (8 * b));
+                }
+            }
+        }
+    }
+    return bytes;
+}
+
+TEST_F(RandomisedExports, SpoiltBackupsNeverCrashHangOrReadPastTheFile)
+{
+    testsupport::ProcessTempDirectory temp(L"randomised");
+    const std::wstring path = temp.Directory() + L"backup.bin";
+    std::mt19937 random(Seed);
+    std::size_t refused = 0;
+    std::size_t read = 0;
+    for (unsigned caseIndex = 0; caseIndex < 3000 && !HasFailure(); ++caseIndex) {
+        SCOPED_TRACE(testing::Message() << "case " << caseIndex << " of seed " << Seed);
+        bool spoilt = false;
+        const std::string bytes = SpoiltBackup(random, spoilt);
+        ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes));
+        bool refusedBackup = false;
+        guardArrays = true;
+        std::unique_ptr<DictionaryFileBase> file = OpenSogouUserFile(path.c_str(), refusedBackup);
+        std::size_t entries = 0;
+        for (DictionaryEntry entry; file && file->ReadEntry(entry);) {
+            // Every entry takes bytes of its own in the file: more would be some read again.
+            ASSERT_LE(++entries, bytes.size());
+        }
+        file.reset();
+        guardArrays = false;
+        EXPECT_TRUE(spoilt || (!refusedBackup && entries != 0));
+        refused += refusedBackup ? 1 : 0;
+        read += entries != 0 ? 1 : 0;
+    }
+    // Both sides must be reached: spoilt files refused, and others read.
+    EXPECT_GT(refused, 1000u);
+    EXPECT_GT(read, 300u);
+    RecordProperty("refused", static_cast<int>(refused));
+    RecordProperty("read", static_cast<int>(read));
 }
 
 }  // namespace
