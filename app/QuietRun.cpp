@@ -100,8 +100,8 @@ RunRecord Transfer(const CommandLine& commandLine, DWORD exportTimeLimitMs)
                 return {QuietExitCode::NoEntry, LogNoEntry};
             case TransferOutcome::ExportTimedOut:
                 return {QuietExitCode::NoEntry, LogExportTimedOut};
-            case TransferOutcome::BackupRefused:
-                return {QuietExitCode::NoEntry, LogBackupRefused};
+            case TransferOutcome::FileNotReadable:
+                return {QuietExitCode::NoEntry, LogFileNotReadable};
             case TransferOutcome::NoneTaken:
                 return {QuietExitCode::NoneTaken, LogNoneTaken};
             case TransferOutcome::ImportFileFailed:

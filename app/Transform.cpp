@@ -69,7 +69,7 @@ TransferOutcome Transform::Transfer(TransferOutcome& failure)
     // also where a temporary directory too long for both files failed the export as well.
     if (!destinationFile) return TransferOutcome::ImportFileFailed;
     if (!sourceFile) {
-        if (refusedBackup) return TransferOutcome::BackupRefused;
+        if (refusedBackup) return TransferOutcome::FileNotReadable;
         return exportTimedOut ? TransferOutcome::ExportTimedOut : TransferOutcome::NoEntry;
     }
 
@@ -95,7 +95,11 @@ TransferOutcome Transform::Transfer(TransferOutcome& failure)
 
     std::fputs("dictionary transform failed\n", stdout);
     std::fflush(stdout);
-    return readCount == 0 ? TransferOutcome::NoEntry : TransferOutcome::NoneTaken;
+    if (readCount != 0) return TransferOutcome::NoneTaken;
+    // A file of the user's that gave nothing but what can't be read is no file of Sogou's that
+    // is known: a backup of a layout from before 2015, a backup cut short, or another file.
+    const bool unreadableFile = !sourceFilePath.empty() && sourceFile->MetUnreadableContent();
+    return unreadableFile ? TransferOutcome::FileNotReadable : TransferOutcome::NoEntry;
 }
 
 std::wstring& Transform::GetResultText(std::wstring& text) const

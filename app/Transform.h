@@ -16,7 +16,8 @@ enum class TransferOutcome {
     Transferred,       // the destination imported at least one entry
     NoEntry,           // the source gave none: it could not be read, or it was empty
     ExportTimedOut,    // no entry either: the export tool was ended at its time limit
-    BackupRefused,     // no entry either: the file is a backup that can't be read, or damaged
+    FileNotReadable,   // no entry either: the user's file is a damaged backup, or neither a
+                       // backup nor text of Sogou's lines
     NoneTaken,         // entries were read, but the destination took none of them
     ImportFileFailed,  // the import file could not be made or written
     ImportRefused,     // the destination did not take the import file

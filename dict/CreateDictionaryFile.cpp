@@ -54,16 +54,12 @@ std::unique_ptr<DictionaryFileBase> OpenSogouUserFile(const wchar_t* path, bool&
     refusedBackup = false;
     {
         const win::unique_hfile source = win::OpenUserFileToRead(path);
-        if (!source) return nullptr;
-        DWORD sizeHigh = 0;
-        const DWORD sizeLow = GetFileSize(source.get(), &sizeHigh);
         unsigned char head[SogouBackupHeadBytes];
-        DWORD headBytes = 0;
-        if ((sizeLow == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) ||
-            !ReadFile(source.get(), head, sizeof(head), &headBytes, nullptr)) {
+        std::size_t headBytes = 0;
+        std::uint64_t size = 0;
+        if (!source || !win::ReadFileHead(source.get(), head, sizeof(head), headBytes, size)) {
             return nullptr;
         }
-        const std::uint64_t size = std::uint64_t{sizeHigh} << 32 | sizeLow;
         if (SogouBackupLayoutOf(head, headBytes, size) != SogouBackupLayout::None) {
             std::unique_ptr<DictionaryFileSogouBackup> backup(new (std::nothrow)
                                                                   DictionaryFileSogouBackup());

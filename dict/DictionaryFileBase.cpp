@@ -293,6 +293,7 @@ bool DictionaryFileBase::ReadEntry(DictionaryEntry& entry)
             case ParseLineResult::Malformed:
                 // One bad line must not hide the entries after it.
                 readStatus = ReadStatusMalformed;
+                metUnreadableContent = true;
                 break;
             case ParseLineResult::Skipped:
                 break;

@@ -61,6 +61,9 @@ public:
     const wchar_t* Path() const { return path; }
     TextEncoding Encoding() const { return encoding; }
     std::int32_t ReadStatus() const { return readStatus; }
+    // Whether content was met that no entry can come of: a line that is not one, or bytes that
+    // are text in no encoding the file reads.
+    bool MetUnreadableContent() const { return metUnreadableContent; }
 
 protected:
     explicit DictionaryFileBase(DictionaryFileMode fileMode);
@@ -105,6 +108,7 @@ protected:
     bool ContentHoldsNulByte() const;
     // Leaves no content: nothing to read.
     void DiscardContent();
+    void MarkUnreadableContent() { metUnreadableContent = true; }
     // The content as read, for a subclass that reads it as it is rather than as lines.
     const unsigned char* ContentBytes() const { return content.get(); }
     std::uint32_t ContentByteCount() const { return contentSize; }
@@ -146,6 +150,7 @@ private:
     std::uint32_t readPosition = 0;
     bool dropUnterminatedLastLine = false;
     bool lineFeedEndsLine = false;
+    bool metUnreadableContent = false;
     TextEncoding encoding = TextEncoding::Utf16;
     win::unique_hfile file;
     DictionaryFileMode mode;

@@ -130,5 +130,6 @@ bool DictionaryFileSogouText::KeepDecodedOrDiscard(Decoding decoding)
             break;
     }
     DiscardContent();
+    MarkUnreadableContent();
     return true;
 }

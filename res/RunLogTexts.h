@@ -19,8 +19,9 @@ inline constexpr const wchar_t* LogNoEntry =
     L"No entry came from %s: it is missing, could not be read or run, or gave nothing.";
 inline constexpr const wchar_t* LogExportTimedOut =
     L"No entry was read: %s did not finish in time, and was ended.";
-inline constexpr const wchar_t* LogBackupRefused =
-    L"No entry was read: %s is not a Sogou backup that Lexiferry can read, or it is damaged.";
+inline constexpr const wchar_t* LogFileNotReadable =
+    L"No entry was read: %s is not a Sogou backup or text file that Lexiferry can read, or it "
+    L"is damaged.";
 inline constexpr const wchar_t* LogNoneTaken =
     L"None of the entries read from %s is one that Kestrix takes.";
 inline constexpr const wchar_t* LogImportFileFailed =

@@ -22,4 +22,19 @@ unique_hfile OpenUserFileToRead(const wchar_t* path)
     return file;
 }
 
+bool ReadFileHead(HANDLE file, unsigned char* head, std::size_t capacity, std::size_t& headBytes,
+                  std::uint64_t& fileBytes)
+{
+    DWORD sizeHigh = 0;
+    const DWORD sizeLow = GetFileSize(file, &sizeHigh);
+    if (sizeLow == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
+    fileBytes = std::uint64_t{sizeHigh} << 32 | sizeLow;
+    const DWORD wanted =
+        fileBytes < capacity ? static_cast<DWORD>(fileBytes) : static_cast<DWORD>(capacity);
+    DWORD read = 0;
+    if (!ReadFile(file, head, wanted, &read, nullptr) || read != wanted) return false;
+    headBytes = read;
+    return true;
+}
+
 }  // namespace win

@@ -106,7 +106,7 @@ void operator delete[](void* block, const std::nothrow_t&) noexcept
 void PrintTo(TransferOutcome outcome, std::ostream* out)
 {
     static const char* const names[] = {"Transferred",   "NoEntry",   "ExportTimedOut",
-                                        "BackupRefused", "NoneTaken", "ImportFileFailed",
+                                        "FileNotReadable", "NoneTaken", "ImportFileFailed",
                                         "ImportRefused"};
     *out << names[static_cast<int>(outcome)];
 }

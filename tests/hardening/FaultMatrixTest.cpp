@@ -1128,13 +1128,16 @@ TEST_F(FaultMatrix, QuietRunFromASogouBackupOfEitherLayout)
         EXPECT_EQ("3", fields[6]);
     }
 
-    // Damaged: a chain of the store that loops, and an SGPU backup cut short. No entry, and
-    // the log says why, which a file that is missing does not.
+    // Damaged: a chain of the store that loops, an SGPU backup cut short, and a store cut
+    // short, which is no longer told for one and is read as text of nothing but bytes that no
+    // entry comes of. No entry, and the log says why, which a file that is missing does not.
     testsupport::StoreParts parts;
     std::string loops = testsupport::StoreBackup(entries, 9739, 8684, 1, &parts);
     loops.replace(parts.wordRecords + 18, 4, std::string(4, '\0'));
     const std::string sgpu = testsupport::SgpuBackup(entries);
-    for (const std::string& bytes : {loops, sgpu.substr(0, sgpu.size() / 2)}) {
+    const std::string store = testsupport::StoreBackup(entries);
+    for (const std::string& bytes :
+         {loops, sgpu.substr(0, sgpu.size() / 2), store.substr(0, store.size() - 100)}) {
         const std::wstring file = folder / L"damaged.bin";
         ASSERT_TRUE(testsupport::WriteFileBytes(file, bytes));
         const QuietResult result = scene.RunQuiet(L"/quiet \"/from:" + file + L"\" " + LogOption());
@@ -1143,7 +1146,8 @@ TEST_F(FaultMatrix, QuietRunFromASogouBackupOfEitherLayout)
         ASSERT_EQ(8u, fields.size());
         EXPECT_EQ("0", fields[5]);
         EXPECT_EQ("No entry was read: the file " + Utf8Bytes(file) +
-                      " is not a Sogou backup that Lexiferry can read, or it is damaged.",
+                      " is not a Sogou backup or text file that Lexiferry can read, or it is "
+                      "damaged.",
                   fields[7]);
     }
     const QuietResult missing =
