@@ -6,6 +6,7 @@
 #include "res/StatusTexts.h"
 #include "res/WindowTexts.h"
 #include "tests/support/PrefixInstall.h"
+#include "tests/support/SogouBackupWriter.h"
 #include "tests/ui/ProgramWindow.h"
 
 using namespace gui;
@@ -256,8 +257,9 @@ TEST_F(Sync, AFileGivenAsTheArgumentOrDroppedIsTakenInPlaceOfTheExport)
     sogou.SetExportLines({L"'sou'gou 搜狗"});
     const std::wstring given =
         files.Write(L"我的词库.txt", testsupport::AnsiBytes(L"'wo'de 我的\r\n"));
-    const std::wstring dropped =
-        files.Write(L"dropped.txt", testsupport::Utf8Bytes(L"\xFEFF'ci'ku 词库\n"));
+    // Sogou's backup, the file a new PC is most often given.
+    const std::wstring dropped = files.Write(L"搜狗词库备份_2024_07_26.bin",
+                                             testsupport::SgpuBackup({{{48, 157}, L"词库", 5, 0}}));
     // Two files are none: the window opens as ever.
     Open(2, L"\"" + given + L"\" \"" + dropped + L"\"");
     EXPECT_EQ(ChooseFileText, WindowText(parts.link));
@@ -266,7 +268,8 @@ TEST_F(Sync, AFileGivenAsTheArgumentOrDroppedIsTakenInPlaceOfTheExport)
     Open(2, L"\"" + given + L"\"");
     EXPECT_EQ(std::wstring(ChosenFilePrefix) + L"我的词库.txt", WindowText(parts.link));
     ASSERT_TRUE(DropFile(parts.main, dropped));
-    EXPECT_EQ(std::wstring(ChosenFilePrefix) + L"dropped.txt", WindowText(parts.link));
+    EXPECT_EQ(std::wstring(ChosenFilePrefix) + L"搜狗词库备份_2024_07_26.bin",
+              WindowText(parts.link));
 
     Click(parts.boxes[1], 10, 10);
     EXPECT_EQ(IDB_BOX_UNCHECKED, ShownBox(parts.boxes[1]));
