@@ -39,6 +39,16 @@ std::wstring OwnDirectory()
     return directory.substr(0, directory.find_last_of(L'\\') + 1);
 }
 
+// A test may read the log while the tool runs, and holds it for a moment when it does: a write
+// that meets the reader is tried again, not lost.
+void WriteLog(const std::wstring& directory, const std::string& log)
+{
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        if (testsupport::WriteFileBytes(directory + L"sgtool.log", log)) return;
+        Sleep(10);
+    }
+}
+
 // A helper or an updater that the tool leaves behind, with the export open: it holds the
 // handle it inherited, so that the file is held from its first moment.
 bool IsHoldingChild(const wchar_t* commandLine)
@@ -115,7 +125,7 @@ int RunTool()
                       "\r\nprocessId=" + std::to_string(GetCurrentProcessId()) +
                       "\r\nconsoleWindow=" + (GetConsoleWindow() != nullptr ? "1" : "0") +
                       "\r\nstartedHidden=" + (startedHidden ? "1" : "0") + "\r\n";
-    testsupport::WriteFileBytes(directory + L"sgtool.log", log);
+    WriteLog(directory, log);
     if (!wellFormed) return 2;
 
     if (delayMs != 0) Sleep(delayMs);
@@ -128,7 +138,7 @@ int RunTool()
     }
     if (child != 0) {
         log += "childProcessId=" + std::to_string(StartHoldingChild(exportPath)) + "\r\n";
-        testsupport::WriteFileBytes(directory + L"sgtool.log", log);
+        WriteLog(directory, log);
     }
     if (crash != 0) {
         volatile int* nowhere = nullptr;
