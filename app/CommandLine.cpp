@@ -179,15 +179,9 @@ CommandLine CommandLine::Unsplit(const wchar_t* commandLine)
 
 CommandLine CommandLine::OfThisProcess()
 {
-    using CommandLineToArgvFunction = LPWSTR*(WINAPI*)(LPCWSTR, int*);
     const HMODULE shell32 = dllsearch::LoadFromSystemDirectory(L"shell32.dll");
-    // Through a function type without parameters: the cast between the two function types
-    // is then one that the compiler takes as meant.
-    const auto toArgv =
-        shell32 == nullptr
-            ? nullptr
-            : reinterpret_cast<CommandLineToArgvFunction>(
-                  reinterpret_cast<void (*)()>(::GetProcAddress(shell32, "CommandLineToArgvW")));
+    LPWSTR*(WINAPI * toArgv)(LPCWSTR, int*) = nullptr;
+    dllsearch::Bind(shell32, "CommandLineToArgvW", toArgv);
     int count = 0;
     LPWSTR* argv = toArgv == nullptr ? nullptr : toArgv(::GetCommandLineW(), &count);
     if (shell32 != nullptr) ::FreeLibrary(shell32);

@@ -34,19 +34,12 @@ bool Detected(IME_TYPE type)
                        [type](const IME_INFO& info) { return info.type == type; });
 }
 
-// A relative path means nothing in a log that many PCs write to.
-std::wstring FullPath(const std::wstring& path)
-{
-    std::wstring full = path;
-    FullPathOf(path, full);
-    return full;
-}
-
-// The source as the log's sentences name it.
+// The source as the log's sentences name it: a relative path means nothing in a log that many
+// PCs write to.
 std::wstring SourceName(const CommandLine& commandLine)
 {
     if (!commandLine.FromPath().empty()) {
-        return Filled(LogSourceFile, FullPath(commandLine.FromPath()));
+        return Filled(LogSourceFile, FullPathOrAsGiven(commandLine.FromPath()));
     }
     std::wstring toolPath;
     std::wstring ignored;
@@ -159,8 +152,9 @@ int RunQuietly(const CommandLine& commandLine, DWORD exportTimeLimitMs)
         } else if (fromIsLog || logIsTemporaryFile) {
             record = Record(QuietExitCode::UsageError, L"");  // said nowhere: the log is the file
         } else if (IsTransferTemporaryFile(commandLine.FromPath())) {
-            record = Record(QuietExitCode::UsageError,
-                            Filled(LogFromIsTemporaryFile, FullPath(commandLine.FromPath())));
+            record =
+                Record(QuietExitCode::UsageError,
+                       Filled(LogFromIsTemporaryFile, FullPathOrAsGiven(commandLine.FromPath())));
         } else {
             record = Transfer(commandLine, exportTimeLimitMs);
         }

@@ -17,6 +17,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bench/RealisticExport.h"
@@ -120,37 +121,33 @@ int MeasureBackup(const std::wstring& backupPath, std::size_t& written)
     return 0;
 }
 
-// The export's entries as an SGPU backup, in the same order.
-std::string BackupOf(const bench::RealisticExport& generated)
+// The entries of the export at exportPath, as its reader hands them out, as an SGPU backup in
+// the same order. Empty where the export can't be read, or holds a syllable that has no number.
+std::string BackupOf(const std::wstring& exportPath)
 {
-    std::vector<std::pair<std::wstring, std::uint16_t>> table;
+    std::vector<std::pair<std::wstring_view, std::uint16_t>> table;
     for (std::uint16_t number = 0; number < SogouSyllableCount; ++number) {
-        table.emplace_back(std::wstring(SogouSyllable(number)), number);
+        table.emplace_back(SogouSyllable(number), number);
     }
     std::sort(table.begin(), table.end());
-    const auto* units = reinterpret_cast<const wchar_t*>(generated.bytes.data()) + 1;
-    const std::wstring text(units, generated.bytes.size() / 2 - 1);
+    const std::unique_ptr<DictionaryFileBase> source = OpenSogouTextFile(exportPath.c_str());
+    if (!source) return {};
     std::vector<testsupport::BackupEntry> entries;
-    entries.reserve(generated.entries);
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find(L"\r\n", start);
-        if (end == std::wstring::npos) end = text.size();
-        const std::wstring line = text.substr(start, end - start);
-        start = end + 2;
-        const std::size_t space = line.find(L' ');
-        if (line.empty() || line[0] != L'\'' || space == std::wstring::npos) continue;
-        testsupport::BackupEntry entry;
-        for (std::size_t at = 1; at < space;) {
-            std::size_t next = line.find(L'\'', at);
-            if (next == std::wstring::npos || next > space) next = space;
-            const std::wstring syllable = line.substr(at, next - at);
+    for (DictionaryEntry entry; source->ReadEntry(entry);) {
+        testsupport::BackupEntry backup;
+        // The reading's syllables, separated by single spaces.
+        const std::wstring_view pinyin = entry.pinyin;
+        for (std::size_t at = 0; at <= pinyin.size();) {
+            const std::size_t next = std::min(pinyin.find(L' ', at), pinyin.size());
+            const std::wstring_view syllable = pinyin.substr(at, next - at);
             const auto found = std::lower_bound(table.begin(), table.end(),
                                                 std::make_pair(syllable, std::uint16_t{0}));
-            entry.syllables.push_back(found->second);
+            if (found == table.end() || found->first != syllable) return {};
+            backup.syllables.push_back(found->second);
             at = next + 1;
         }
-        entry.word = line.substr(space + 1);
-        entries.push_back(std::move(entry));
+        backup.word = std::move(entry.word);
+        entries.push_back(std::move(backup));
     }
     return testsupport::SgpuBackup(entries);
 }
@@ -321,13 +318,13 @@ int RunBenchmark(const std::vector<std::size_t>& sizes)
             engine.seconds / bound.seconds, read.seconds, MiB(engine.peakWorkingSet),
             MiB(engine.idleWorkingSet), 2 * size + 16);
         std::fflush(stdout);
+        const std::string backupBytes = BackupOf(exportPath);
         DeleteFileW(exportPath.c_str());
-
-        const std::string backupBytes = BackupOf(generated);
         const std::wstring backupPath =
             directory + L"\\backup-" + std::to_wstring(entries) + L".bin";
         ChildResult backup;
-        if (!WriteWholeFile(backupPath, backupBytes.data(),
+        if (backupBytes.empty() ||
+            !WriteWholeFile(backupPath, backupBytes.data(),
                             static_cast<DWORD>(backupBytes.size())) ||
             !Measure(L"backup", backupPath, backup)) {
             std::fprintf(stderr, "the backup of %zu entries could not be measured\n", entries);

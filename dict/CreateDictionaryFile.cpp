@@ -52,29 +52,30 @@ std::unique_ptr<DictionaryFileBase> OpenSogouTextFile(const wchar_t* path)
 std::unique_ptr<DictionaryFileBase> OpenSogouUserFile(const wchar_t* path, bool& refusedBackup)
 {
     refusedBackup = false;
-    {
-        const win::unique_hfile source = win::OpenUserFileToRead(path);
-        unsigned char head[SogouBackupHeadBytes];
-        std::size_t headBytes = 0;
-        std::uint64_t size = 0;
-        if (!source || !win::ReadFileHead(source.get(), head, sizeof(head), headBytes, size)) {
-            return nullptr;
-        }
-        if (SogouBackupLayoutOf(head, headBytes, size) != SogouBackupLayout::None) {
-            std::unique_ptr<DictionaryFileSogouBackup> backup(new (std::nothrow)
-                                                                  DictionaryFileSogouBackup());
-            if (!backup) return nullptr;
-            switch (backup->ReadBackup(source.get())) {
-                case DictionaryFileSogouBackup::Reading::Read:
-                    return backup;
-                case DictionaryFileSogouBackup::Reading::Refused:
-                    refusedBackup = true;
-                    break;
-                case DictionaryFileSogouBackup::Reading::NotRead:
-                    break;
-            }
-            return nullptr;
-        }
+    // Opened once, and closed as soon as it is read: its head tells which reader reads it.
+    const win::unique_hfile source = win::OpenUserFileToRead(path);
+    unsigned char head[SogouBackupHeadBytes];
+    std::size_t headBytes = 0;
+    std::uint64_t size = 0;
+    if (!source || !win::ReadFileHead(source.get(), head, sizeof(head), headBytes, size)) {
+        return nullptr;
     }
-    return OpenSogouTextFile(path);
+    if (SogouBackupLayoutOf(head, headBytes, size) == SogouBackupLayout::None) {
+        std::unique_ptr<DictionaryFileSogouText> text(new (std::nothrow) DictionaryFileSogouText());
+        if (!text || !text->ReadUserFile(source.get())) return nullptr;
+        return text;
+    }
+    std::unique_ptr<DictionaryFileSogouBackup> backup(new (std::nothrow)
+                                                          DictionaryFileSogouBackup());
+    if (!backup) return nullptr;
+    switch (backup->ReadBackup(source.get())) {
+        case DictionaryFileSogouBackup::Reading::Read:
+            return backup;
+        case DictionaryFileSogouBackup::Reading::Refused:
+            refusedBackup = true;
+            break;
+        case DictionaryFileSogouBackup::Reading::NotRead:
+            break;
+    }
+    return nullptr;
 }

@@ -139,6 +139,9 @@ bool DictionaryFileBase::ReadContent(HANDLE source)
     if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
     if (sizeHigh != 0) return false;  // content beyond 4 GiB would be cut off silently
     if (size == 0) return true;
+    // The caller may have read the file's head to tell what it is.
+    const LARGE_INTEGER start{};
+    if (!SetFilePointerEx(source, start, nullptr, FILE_BEGIN)) return false;
 
     content.reset(new (std::nothrow) unsigned char[size]);
     if (!content) return false;

@@ -80,8 +80,9 @@ protected:
     void SetEncoding(TextEncoding value) { encoding = value; }
 
     // For a subclass whose content comes from a file of the user's, which it opens itself.
-    // Reads the whole of an open file into the content, undecoded. False when the file is over
-    // 4 GiB, when the memory can't be had, or when the read fails or falls short.
+    // Reads the whole of an open file into the content, undecoded, from its start whatever has
+    // been read of it before. False when the file is over 4 GiB, when the memory can't be had,
+    // or when the read fails or falls short.
     bool ReadContent(HANDLE source);
     // The same for bytes the subclass has read itself: they become the content, undecoded.
     void TakeContent(std::unique_ptr<unsigned char[]> bytes, std::uint32_t size);

@@ -47,10 +47,7 @@ DictionaryFileSogouBackup::DictionaryFileSogouBackup()
 
 DictionaryFileSogouBackup::Reading DictionaryFileSogouBackup::ReadBackup(HANDLE source)
 {
-    LARGE_INTEGER start{};
-    if (!SetFilePointerEx(source, start, nullptr, FILE_BEGIN) || !ReadContent(source)) {
-        return Reading::NotRead;
-    }
+    if (!ReadContent(source)) return Reading::NotRead;
     bytes = ContentBytes();
     byteCount = ContentByteCount();
     layout = SogouBackupLayoutOf(bytes, byteCount, byteCount);

@@ -55,12 +55,14 @@ DictionaryFileSogouText::DictionaryFileSogouText()
 
 bool DictionaryFileSogouText::ReadUserFile(const wchar_t* path)
 {
-    {
-        // Closed as soon as the file is read.
-        const win::unique_hfile source = win::OpenUserFileToRead(path);
-        if (!source || !ReadContent(source.get())) return false;
-    }
-    return DecodeText();
+    // Closed as soon as the file is read.
+    const win::unique_hfile source = win::OpenUserFileToRead(path);
+    return source && ReadUserFile(source.get());
+}
+
+bool DictionaryFileSogouText::ReadUserFile(HANDLE source)
+{
+    return ReadContent(source) && DecodeText();
 }
 
 bool DictionaryFileSogouText::HeadHoldsEntry(const unsigned char* head, std::size_t count,

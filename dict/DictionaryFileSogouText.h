@@ -17,6 +17,9 @@ public:
     // or too large to decode. A file in none of the encodings reads, and gives no entry.
     // Lines end in CR LF, CR or LF.
     bool ReadUserFile(const wchar_t* path);
+    // The same for a file of the user's that the caller has opened (win::OpenUserFileToRead),
+    // read from its start. The caller closes it.
+    bool ReadUserFile(HANDLE source);
 
     // Whether the first count bytes of a user's file hold an entry that ReadUserFile would read
     // from it, decoded by the same rule. Unless they are the whole file they are cut after their

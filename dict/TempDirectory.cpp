@@ -37,8 +37,7 @@ bool IsTransferTemporaryFile(const std::wstring& path)
     // bare name would be looked for in the current directory.
     wchar_t directory[TempDirectoryCapacity] = {};
     if (path.empty() || !ReadTempDirectory(directory)) return false;
-    std::wstring full = path;
-    FullPathOf(path, full);
+    const std::wstring full = FullPathOrAsGiven(path);
     const std::size_t nameStart = full.find_last_of(L"\\/") + 1;
     // A path that names no file yet (a log that the run would create) is compared by its
     // folder, as a file, and its name.

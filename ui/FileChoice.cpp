@@ -36,8 +36,7 @@ bool MainWnd::TakeFile(const std::wstring& path)
 {
     if (!choosing_) return false;
     // The worker reads the file later, so a relative path is made full now.
-    std::wstring full = path;
-    FullPathOf(path, full);
+    const std::wstring full = FullPathOrAsGiven(path);
     // A transfer writes and deletes its temporary files: one of them as the source would be
     // gone before it was read.
     if (IsTransferTemporaryFile(full) || !RecognisedAsSogouDictionary(full)) {

@@ -26,6 +26,13 @@ bool FullPathOf(const std::wstring& path, std::wstring& full)
     return true;
 }
 
+std::wstring FullPathOrAsGiven(const std::wstring& path)
+{
+    std::wstring full = path;
+    FullPathOf(path, full);
+    return full;
+}
+
 bool SystemPathOf(const std::wstring& path, std::wstring& systemPath)
 {
     if (path.empty() || path.size() > LongestPath) return false;

@@ -10,6 +10,8 @@ inline constexpr std::size_t LongestPath = 32767;
 
 // False, with full left as it was, when the system can't make one.
 bool FullPathOf(const std::wstring& path, std::wstring& full);
+// The full path, or path as it is where the system can't make one.
+std::wstring FullPathOrAsGiven(const std::wstring& path);
 
 // The path to hand to the file functions: the path itself where its full path is short
 // enough for them, else that full path in the \\?\ form (\\?\UNC\ for a share). A path

@@ -25,8 +25,6 @@ public:
                const wchar_t* directory, STARTUPINFOW& startup);
 
     HANDLE Process() const { return process_.get(); }
-    // Whether the processes it starts are ended with it.
-    bool Whole() const { return static_cast<bool>(job_); }
 
     // Ends the program and everything it started (only the program, without a job) with
     // exitCode, and waits up to waitMs for all of them to be gone. True when they are.
